@@ -9,20 +9,27 @@ std::atomic<bool> frameCrcEnabled{true};
 
 namespace {
 
-constexpr std::array<uint16_t, 256> makeCrcTable()
+// Slice k maps a byte to its checksum contribution when k zero bytes follow
+// it; slice 0 is the classic one-byte table (polynomial 0x8408, reflected).
+using CrcTables = std::array<std::array<uint16_t, 256>, 8>;
+
+constexpr CrcTables makeCrcTables()
 {
-    std::array<uint16_t, 256> t{};
+    CrcTables t{};
     for (unsigned i = 0; i < 256; ++i) {
         uint16_t r = static_cast<uint16_t>(i);
         for (int b = 0; b < 8; ++b)
             r = (r & 1) ? static_cast<uint16_t>((r >> 1) ^ 0x8408) : static_cast<uint16_t>(r >> 1);
-        t[i] = r;
+        t[0][i] = r;
     }
+    for (size_t k = 1; k < t.size(); ++k)
+        for (unsigned i = 0; i < 256; ++i)
+            t[k][i] = static_cast<uint16_t>((t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xFF]);
     return t;
 }
 
-constexpr auto crcTable = makeCrcTable();
-static_assert(crcTable[1] == 0x1189 && crcTable[128] == 0x8408);
+constexpr CrcTables crcTables = makeCrcTables();
+static_assert(crcTables[0][1] == 0x1189 && crcTables[0][128] == 0x8408);
 
 bool isSyncAt(const uint8_t* p)
 {
@@ -35,10 +42,20 @@ uint16_t crc16(const uint8_t* data, int count, uint16_t seed)
 {
     if (!data)
         return 0xFFFF;
-    uint16_t reg = seed;
-    for (int i = 0; i < count; ++i)
-        reg = static_cast<uint16_t>(crcTable[(data[i] ^ reg) & 0xFF] ^ (reg >> 8));
-    return reg;
+    const auto& t = crcTables;
+    uint32_t reg = seed;
+    int i = 0;
+    // Eight bytes per step: the register folds into the first two, and each
+    // byte's effect is looked up in the slice for its distance from the end.
+    for (; i + 8 <= count; i += 8) {
+        const uint8_t* p = data + i;
+        const uint32_t lo = reg ^ (p[0] | (static_cast<uint32_t>(p[1]) << 8));
+        reg = static_cast<uint32_t>(t[7][lo & 0xFF] ^ t[6][lo >> 8] ^ t[5][p[2]] ^ t[4][p[3]] ^ t[3][p[4]]
+            ^ t[2][p[5]] ^ t[1][p[6]] ^ t[0][p[7]]);
+    }
+    for (; i < count; ++i)
+        reg = t[0][(data[i] ^ reg) & 0xFF] ^ (reg >> 8);
+    return static_cast<uint16_t>(reg);
 }
 
 bool sealFrame(uint8_t* frame, int size)

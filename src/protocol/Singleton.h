@@ -12,22 +12,29 @@ public:
 template <class T>
 class SingletonEx {
 public:
-    SingletonEx() { instancePtr().store(static_cast<T*>(this), std::memory_order_release); }
+    // Publishes this base sub-object; instance() turns it into the complete
+    // object once it exists (casting to T here, while T is not built yet, is
+    // undefined behaviour).
+    SingletonEx() { instancePtr().store(this, std::memory_order_release); }
     virtual ~SingletonEx()
     {
         // Clear only if still ours, so a dangling pointer is never handed out.
-        T* self = static_cast<T*>(this);
+        SingletonEx* self = this;
         instancePtr().compare_exchange_strong(self, nullptr);
     }
     SingletonEx(const SingletonEx&) = delete;
     SingletonEx& operator=(const SingletonEx&) = delete;
 
-    static T* instance() { return instancePtr().load(std::memory_order_acquire); }
+    static T* instance()
+    {
+        SingletonEx* base = instancePtr().load(std::memory_order_acquire);
+        return base ? static_cast<T*>(base) : nullptr;
+    }
 
 private:
-    static std::atomic<T*>& instancePtr()
+    static std::atomic<SingletonEx*>& instancePtr()
     {
-        static std::atomic<T*> p{nullptr};
+        static std::atomic<SingletonEx*> p{nullptr};
         return p;
     }
 };

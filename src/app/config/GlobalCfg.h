@@ -17,6 +17,7 @@ class GlobalCfg : public QObject, public Singleton<GlobalCfg> {
     Q_OBJECT
 public:
     explicit GlobalCfg(QObject* parent = nullptr);
+    ~GlobalCfg() override;
     static GlobalCfg* instance();
 
     const uint8_t fwMinorVersion = 0;

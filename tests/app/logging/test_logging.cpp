@@ -1,0 +1,288 @@
+// The logger's line format, colours, counter, progress bar and thread safety.
+#include "app/logging/LogCapture.h"
+
+#include <QRegularExpression>
+#include <QTest>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+using kzo::test::LogCapture;
+using kzo::test::logHeader;
+
+namespace {
+
+// A pseudo terminal whose slave side stands in for an interactive console.
+class PseudoTerminal {
+public:
+    PseudoTerminal()
+    {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
+            return;
+        slave_ = ::open(::ptsname(master_), O_RDWR | O_NOCTTY);
+        if (slave_ < 0)
+            return;
+        termios t{};
+        ::tcgetattr(slave_, &t);
+        ::cfmakeraw(&t); // no "\n" -> "\r\n" translation
+        ::tcsetattr(slave_, TCSANOW, &t);
+    }
+    ~PseudoTerminal()
+    {
+        if (slave_ >= 0)
+            ::close(slave_);
+        if (master_ >= 0)
+            ::close(master_);
+    }
+    bool ok() const { return master_ >= 0 && slave_ >= 0; }
+    int slave() const { return slave_; }
+    // Reads what has been written so far (waits briefly for the first bytes).
+    QByteArray drain()
+    {
+        QByteArray out;
+        pollfd p{master_, POLLIN, 0};
+        int wait = 2000;
+        while (::poll(&p, 1, wait) > 0 && (p.revents & POLLIN)) {
+            char buf[1024];
+            const ssize_t n = ::read(master_, buf, sizeof buf);
+            if (n <= 0)
+                break;
+            out.append(buf, static_cast<int>(n));
+            wait = 100;
+        }
+        return out;
+    }
+
+private:
+    int master_ = -1;
+    int slave_ = -1;
+};
+
+} // namespace
+
+class TestLogging : public QObject {
+    Q_OBJECT
+private slots:
+    void taggedLineFormatAndBlankLine();
+    void emptyTagPrintsDefault();
+    void messageWithoutNewlineIsTerminated();
+    void longMessageIsNotTruncated();
+    void noColourCodesWhenSinkIsNotATerminal();
+    void coloursOnATerminal();
+    void progressBarCells_data();
+    void progressBarCells();
+    void negativeProgressPrintsNothing();
+    void messageAfterProgressStartsOnFreshLine();
+    void plainStdoutKeepsColumnBookkeeping();
+    void closedSinkPrintsNothingAndKeepsCounter();
+    void concurrentMessagesNeverInterleave();
+};
+
+void TestLogging::taggedLineFormatAndBlankLine()
+{
+    LogCapture cap;
+    QVERIFY(cap.isOpen());
+    const int n = kzo::log::sequence();
+    logTaggedLevel(3, "CONNECT", "IMU is in loader mode. Connect type :%s\n", "USB");
+    logTagged("Protocol", "second %d\n", 2);
+    QCOMPARE(kzo::log::sequence(), n + 2);
+    QCOMPARE(cap.bytes(),
+        logHeader("CONNECT", n) + "IMU is in loader mode. Connect type :USB\n\n" + logHeader("Protocol", n + 1)
+            + "second 2\n\n");
+    // The header is exactly "[%-8s @ %4d] ".
+    QVERIFY(cap.bytes().startsWith("[CONNECT  @ "));
+}
+
+void TestLogging::emptyTagPrintsDefault()
+{
+    LogCapture cap;
+    const int n = kzo::log::sequence();
+    logMessage("a %d", 1);
+    logTagged("", "b");
+    logTagged(nullptr, "c");
+    logLevel(2, "d");
+    logTaggedLevel(6, "", "e");
+    QCOMPARE(kzo::log::sequence(), n + 5);
+    QCOMPARE(cap.bytes(),
+        logHeader("default", n) + "a 1\n" + logHeader("default", n + 1) + "b\n" + logHeader("default", n + 2)
+            + "c\n" + logHeader("default", n + 3) + "d\n" + logHeader("default", n + 4) + "e\n");
+}
+
+void TestLogging::messageWithoutNewlineIsTerminated()
+{
+    LogCapture cap;
+    const int n = kzo::log::sequence();
+    logTagged("Write", "no break");
+    logTagged("Write", "next");
+    QCOMPARE(cap.bytes(), logHeader("Write", n) + "no break\n" + logHeader("Write", n + 1) + "next\n");
+    // A tag longer than the column is printed whole.
+    LogCapture cap2;
+    logTagged("UpgradeOL2", "x");
+    QVERIFY(cap2.bytes().startsWith("[UpgradeOL2 @ "));
+}
+
+void TestLogging::longMessageIsNotTruncated()
+{
+    LogCapture cap;
+    const std::string body(3000, 'x');
+    const int n = kzo::log::sequence();
+    logTagged("Device", "%s|end", body.c_str());
+    QCOMPARE(cap.bytes(), logHeader("Device", n) + QByteArray::fromStdString(body) + "|end\n");
+}
+
+void TestLogging::noColourCodesWhenSinkIsNotATerminal()
+{
+    LogCapture cap;
+    for (int level = -1; level <= 9; ++level)
+        logLevel(level, "level %d", level);
+    const QByteArray out = cap.bytes();
+    QCOMPARE(out.count('\n'), 11);
+    QVERIFY(!out.contains('\033'));
+}
+
+void TestLogging::coloursOnATerminal()
+{
+    PseudoTerminal pty;
+    if (!pty.ok())
+        QSKIP("no pseudo terminal available");
+    kzo::log::setOutputFd(pty.slave());
+    const int n = kzo::log::sequence();
+    logLevel(9, "grey");
+    logTaggedLevel(3, "Protocol", "red");
+    logLevel(1, "green");
+    logLevel(-2, "neg");
+    kzo::log::setOutputFd(-1);
+    const QByteArray reset = "\033[0m";
+    const QByteArray expected = reset + logHeader("default", n) + "grey" + reset + "\n" // out of table: entry 0
+        + "\033[1;31m" + logHeader("Protocol", n + 1) + "red" + reset + "\n" + "\033[1;32m"
+        + logHeader("default", n + 2) + "green" + reset + "\n" + reset + logHeader("default", n + 3) + "neg" + reset
+        + "\n";
+    QByteArray got;
+    for (int i = 0; i < 20 && got.size() < expected.size(); ++i)
+        got += pty.drain();
+    QCOMPARE(got, expected);
+}
+
+void TestLogging::progressBarCells_data()
+{
+    QTest::addColumn<int>("percent");
+    QTest::addColumn<int>("full");
+    QTest::newRow("0") << 0 << 0;
+    QTest::newRow("50") << 50 << 35;
+    QTest::newRow("100") << 100 << 70;
+    QTest::newRow("33") << 33 << 23;
+    QTest::newRow("above 100 stays within the cells") << 150 << 70;
+}
+
+void TestLogging::progressBarCells()
+{
+    QFETCH(int, percent);
+    QFETCH(int, full);
+    LogCapture cap;
+    const int n = kzo::log::sequence();
+    printProgress(percent);
+    const QByteArray expected = "\r[" + QByteArray::number(percent) + "%]  " + QByteArray(full, '>')
+        + QByteArray(70 - full, '=');
+    QCOMPARE(cap.bytes(), expected);
+    QCOMPARE(kzo::log::sequence(), n); // the bar is not a message
+}
+
+void TestLogging::negativeProgressPrintsNothing()
+{
+    LogCapture cap;
+    printProgress(-1);
+    QVERIFY(cap.bytes().isEmpty());
+}
+
+void TestLogging::messageAfterProgressStartsOnFreshLine()
+{
+    LogCapture cap;
+    const int n = kzo::log::sequence();
+    printProgress(10);
+    printProgress(20);
+    logTaggedLevel(1, "Upgrade", "done");
+    const QByteArray bar10 = "\r[10%]  " + QByteArray(7, '>') + QByteArray(63, '=');
+    const QByteArray bar20 = "\r[20%]  " + QByteArray(14, '>') + QByteArray(56, '=');
+    QCOMPARE(cap.bytes(), bar10 + bar20 + "\n" + logHeader("Upgrade", n) + "done\n");
+}
+
+void TestLogging::plainStdoutKeepsColumnBookkeeping()
+{
+    LogCapture cap;
+    const int n = kzo::log::sequence();
+    logStdout("plain %s", "text");
+    logMessage("one");
+    logStdout("line\n");
+    logMessage("two");
+    QCOMPARE(cap.bytes(), "plain text\n" + logHeader("default", n) + "one\nline\n" + logHeader("default", n + 1)
+            + "two\n");
+    QCOMPARE(kzo::log::sequence(), n + 2);
+}
+
+void TestLogging::closedSinkPrintsNothingAndKeepsCounter()
+{
+    const int fd = ::open("/dev/null", O_WRONLY);
+    QVERIFY(fd >= 0);
+    ::close(fd); // fd is now a number that refers to nothing
+    kzo::log::setOutputFd(fd);
+    const int n = kzo::log::sequence();
+    logMessage("lost");
+    logTaggedLevel(3, "Device", "lost too");
+    QCOMPARE(kzo::log::sequence(), n);
+    kzo::log::setOutputFd(-1);
+}
+
+void TestLogging::concurrentMessagesNeverInterleave()
+{
+    LogCapture cap;
+    const int n0 = kzo::log::sequence();
+    constexpr int threads = 4;
+    constexpr int perThread = 300;
+    std::vector<std::thread> pool;
+    for (int t = 0; t < threads; ++t) {
+        pool.emplace_back([t] {
+            const std::string tag = "T" + std::to_string(t);
+            for (int i = 0; i < perThread; ++i) {
+                if (i % 50 == 0)
+                    printProgress(i);
+                logTaggedLevel(t % 7, tag.c_str(), "thread %d message %d payload %s", t, i, "abcdefghij");
+            }
+        });
+    }
+    for (auto& th : pool)
+        th.join();
+    QCOMPARE(kzo::log::sequence(), n0 + threads * perThread);
+
+    const QStringList lines = cap.text().split('\n', Qt::SkipEmptyParts);
+    static const QRegularExpression lineRe(
+        QStringLiteral("^(?:\r\\[\\d+%\\]  [>=]{70})?\\[T(\\d)\\s+ @ +(\\d+)\\] thread (\\d) message (\\d+) payload abcdefghij$"));
+    std::vector<bool> seen(threads * perThread, false);
+    std::vector<int> lastPerThread(threads, -1);
+    int messages = 0;
+    for (const QString& line : lines) {
+        if (line.startsWith('\r') && !line.contains('[' + QStringLiteral("T")))
+            continue; // a progress bar that the next message pushed to its own line
+        const auto m = lineRe.match(line);
+        QVERIFY2(m.hasMatch(), qPrintable(line));
+        QCOMPARE(m.captured(1), m.captured(3));
+        const int seq = m.captured(2).toInt() - n0;
+        QVERIFY(seq >= 0 && seq < threads * perThread);
+        QVERIFY(!seen[static_cast<size_t>(seq)]);
+        seen[static_cast<size_t>(seq)] = true;
+        // Each thread's messages keep their order.
+        const int t = m.captured(1).toInt();
+        const int i = m.captured(4).toInt();
+        QCOMPARE(i, lastPerThread[static_cast<size_t>(t)] + 1);
+        lastPerThread[static_cast<size_t>(t)] = i;
+        ++messages;
+    }
+    QCOMPARE(messages, threads * perThread);
+}
+
+QTEST_APPLESS_MAIN(TestLogging)
+#include "test_logging.moc"
