@@ -1,0 +1,115 @@
+#pragma once
+// The simulated main controller: a table from command id to handler. Each
+// handler is the device's side of one exchange of the link, so this file and
+// its table read as the link's behaviour as the program sees it.
+#include "Calibration.h"
+#include "Faults.h"
+#include "GimbalModel.h"
+#include "ImageSink.h"
+#include "ImuTransfer.h"
+#include "LoaderTransfer.h"
+#include "ParamMemory.h"
+#include "ReplyFrame.h"
+#include "SimOptions.h"
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+
+namespace kzo::devsim {
+
+class DeviceSim {
+public:
+    using Clock = std::chrono::steady_clock;
+    using Sender = std::function<void(Bytes)>;
+
+    DeviceSim(const SimOptions& options, Faults& faults, ParamMemory& memory, ImageSink& images, Sender send,
+              Clock::time_point start);
+
+    // One verified frame record from the program.
+    void onRecord(const uint8_t* record, Clock::time_point now);
+    // Work that falls due without a request (the rotating calibration ends).
+    void tick(Clock::time_point now);
+    std::optional<Clock::time_point> nextDeadline() const { return calibration_.nextDeadline(); }
+
+    bool inLoader(uint8_t module) const { return loaders_.count(module) != 0; }
+    // First byte of the status report for a status request (module given in
+    // its 36-byte form).
+    uint8_t moduleState(std::optional<uint8_t> module) const;
+
+private:
+    using Handler = void (DeviceSim::*)(const Request&);
+    struct Entry {
+        const char* name;
+        Handler handler;
+        int minPayload;     // shorter requests are logged and ignored
+        bool bootLoader;    // also answered while the link ends in a boot loader
+        bool quiet = false; // logged only with --verbose (frequent polls)
+    };
+
+    void buildTable();
+    void add(uint16_t id, Entry entry) { table_[id] = entry; }
+
+    // Connection.
+    void statusRequest(const Request& r);
+    void handshake(const Request& r);
+    // Read-all and versions.
+    void readVersions(const Request& r);
+    void readCmuVersions(const Request& r);
+    void readRecord(const Request& r);
+    void readCameraState(const Request& r);
+    // Gimbal page and calibration.
+    void readChannels(const Request& r);
+    void writeRecord(const Request& r);
+    void setCameraCharging(const Request& r);
+    void rangeRecord(const Request& r);
+    void rotatingCalibration(const Request& r);
+    // Parameter memory.
+    void readParamBlock(const Request& r);
+    void writeParamBlock(const Request& r);
+    // Boot loaders of the directly attached modules (256-block and HEX paths).
+    void enterLoader(const Request& r);
+    void loadStart(const Request& r);
+    void loadData(const Request& r);
+    void loadEnd(const Request& r);
+    // Boot loaders behind the CAN bus.
+    void canEnterLoader(const Request& r);
+    void canLoadStart(const Request& r);
+    void canLoadData(const Request& r);
+    void canLoadEnd(const Request& r);
+    void canVerify(const Request& r);
+    // IMU boot loader.
+    void imuStart(const Request& r);
+    void imuLength(const Request& r);
+    void imuBlock(const Request& r);
+
+    void send(Bytes frame);
+    void ack(uint16_t id, uint8_t result, const Bytes& data = {}, uint16_t sequence = 0);
+    bool usbLoaderActive() const;
+    // The transfer of a module that may take loader packets now, or nullptr.
+    LoaderTransfer* loaderFor(uint8_t module, LoaderPath path, const Request& r);
+    bool wrongSize(const Request& r, size_t expected, uint16_t ackId);
+    bool injectedNack(const Request& r, uint16_t ackId);
+    void answerPacket(const Request& r, uint16_t ackId, const LoaderTransfer::Answer& a, const char* what);
+    void finishImage(LoaderTransfer& t);
+    void leaveLoader(uint8_t module);
+
+    const SimOptions& options_;
+    Faults& faults_;
+    ParamMemory& memory_;
+    ImageSink& images_;
+    Sender sender_;
+    Clock::time_point start_;
+    Clock::time_point now_;
+
+    std::map<uint16_t, Entry> table_;
+    std::set<uint8_t> loaders_;                   // modules running their boot loader
+    std::map<uint8_t, LoaderTransfer> transfers_; // per module, kept until it enters again
+    ImuTransfer imu_;
+    GimbalModel gimbal_;
+    Calibration calibration_;
+};
+
+} // namespace kzo::devsim

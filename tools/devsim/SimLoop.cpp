@@ -1,0 +1,127 @@
+#include "SimLoop.h"
+
+#include "app/logging/Log.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <poll.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+namespace kzo::devsim {
+
+namespace {
+
+// SIGINT and SIGTERM arrive as readable data instead of interrupting the loop.
+class SignalDescriptor {
+public:
+    SignalDescriptor()
+    {
+        sigset_t set;
+        sigemptyset(&set);
+        sigaddset(&set, SIGINT);
+        sigaddset(&set, SIGTERM);
+        sigprocmask(SIG_BLOCK, &set, nullptr);
+        fd_ = signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
+        std::signal(SIGPIPE, SIG_IGN);
+    }
+    ~SignalDescriptor()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    SignalDescriptor(const SignalDescriptor&) = delete;
+    SignalDescriptor& operator=(const SignalDescriptor&) = delete;
+
+    int fd() const { return fd_; }
+    int take() const
+    {
+        signalfd_siginfo info{};
+        return ::read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info) ? static_cast<int>(info.ssi_signo) : 0;
+    }
+
+private:
+    int fd_ = -1;
+};
+
+} // namespace
+
+int SimLoop::timeoutMs(Clock::time_point now) const
+{
+    std::optional<Clock::time_point> next = writer_.nextDue();
+    auto earliest = [&](std::optional<Clock::time_point> t) {
+        if (t && (!next || *t < *next))
+            next = t;
+    };
+    earliest(device_.nextDeadline());
+    earliest(limits_.stopAt);
+    earliest(limits_.unplugAt);
+    if (!next)
+        return -1;
+    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(*next - now).count();
+    return static_cast<int>(std::clamp<long long>(ms, 0, 60'000));
+}
+
+bool SimLoop::readMaster(Clock::time_point now)
+{
+    std::array<uint8_t, 4096> buf{};
+    for (;;) {
+        const ssize_t n = ::read(port_.masterFd(), buf.data(), buf.size());
+        if (n > 0) {
+            assembler_.feed(std::span<const uint8_t>(buf.data(), static_cast<size_t>(n)),
+                             [&](const uint8_t* record) { device_.onRecord(record, now); });
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return true;
+        // EIO: no slave open. Cannot happen while the simulator holds one.
+        logTaggedLevel(3, "DevSim", "pty read failed (errno %d)", n < 0 ? errno : 0);
+        return false;
+    }
+}
+
+int SimLoop::run()
+{
+    SignalDescriptor signals;
+    writer_.setFd(port_.masterFd());
+    for (;;) {
+        Clock::time_point now = Clock::now();
+        if (limits_.unplugAt && now >= *limits_.unplugAt) {
+            logTagged("DevSim", "unplugged: pty closed");
+            port_.unplug();
+            return 0;
+        }
+        if (limits_.stopAt && now >= *limits_.stopAt) {
+            logTagged("DevSim", "duration over, exiting");
+            return 0;
+        }
+        device_.tick(now);
+        writer_.flush(now);
+
+        std::array<pollfd, 2> fds{};
+        fds[0].fd = port_.masterFd();
+        fds[0].events = static_cast<short>(POLLIN | (writer_.blocked(now) ? POLLOUT : 0));
+        fds[1].fd = signals.fd();
+        fds[1].events = POLLIN;
+        const int ready = ::poll(fds.data(), fds.size(), writer_.blocked(now) ? 50 : timeoutMs(now));
+        if (ready < 0) {
+            if (errno == EINTR)
+                continue;
+            logTaggedLevel(3, "DevSim", "poll failed (errno %d)", errno);
+            return 1;
+        }
+        now = Clock::now();
+        if (fds[1].revents & POLLIN) {
+            logTagged("DevSim", "signal %d, exiting", signals.take());
+            return 0;
+        }
+        if ((fds[0].revents & POLLIN) && !readMaster(now))
+            return 1;
+    }
+}
+
+} // namespace kzo::devsim

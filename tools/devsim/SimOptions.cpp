@@ -1,0 +1,253 @@
+#include "SimOptions.h"
+
+#include "ImageSink.h"
+#include "app/config/GlobalCfg.h"
+
+#include <charconv>
+#include <cstdlib>
+#include <functional>
+#include <string_view>
+#include <vector>
+
+namespace kzo::devsim {
+
+namespace {
+
+bool toNumber(const std::string& s, long& out, long lo, long hi)
+{
+    int base = 10;
+    std::string_view v = s;
+    if (v.size() > 2 && v[0] == '0' && (v[1] == 'x' || v[1] == 'X')) {
+        base = 16;
+        v.remove_prefix(2);
+    }
+    const auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), out, base);
+    return ec == std::errc() && p == v.data() + v.size() && out >= lo && out <= hi;
+}
+
+bool toSeconds(const std::string& s, double& out)
+{
+    char* end = nullptr;
+    out = std::strtod(s.c_str(), &end);
+    return !s.empty() && end == s.c_str() + s.size() && out >= 0.0;
+}
+
+struct Option {
+    const char* name;
+    const char* arg; // nullptr: a flag
+    const char* help;
+    std::function<bool(SimOptions&, const std::string&)> apply;
+};
+
+template <class T>
+std::function<bool(SimOptions&, const std::string&)> number(T SimOptions::*field, long lo, long hi)
+{
+    return [=](SimOptions& o, const std::string& v) {
+        long n = 0;
+        if (!toNumber(v, n, lo, hi))
+            return false;
+        o.*field = static_cast<T>(n);
+        return true;
+    };
+}
+
+std::function<bool(SimOptions&, const std::string&)> version(Version SimOptions::*field)
+{
+    return [=](SimOptions& o, const std::string& v) { return (o.*field).parse(v); };
+}
+
+std::function<bool(SimOptions&, const std::string&)> fault(FaultSetting SimOptions::*field)
+{
+    return [=](SimOptions& o, const std::string& v) { return (o.*field).parse(v); };
+}
+
+const std::vector<Option>& options()
+{
+    static const std::vector<Option> table = {
+        {"--help", nullptr, "Print this text and exit.", [](SimOptions& o, const std::string&) { return o.help = true; }},
+        {"--link", "PATH", "Also make a symbolic link PATH to the pty slave (removed on exit).",
+         [](SimOptions& o, const std::string& v) { o.link = v; return !v.empty(); }},
+        {"--duration", "S", "Exit after S seconds (default: run until SIGTERM/SIGINT).",
+         [](SimOptions& o, const std::string& v) { return toSeconds(v, o.duration); }},
+        {"--unplug-after", "S", "After S seconds close the pty (the program sees a hang-up, as if the\n"
+                                "device was pulled out) and exit.",
+         [](SimOptions& o, const std::string& v) { return toSeconds(v, o.unplugAfter); }},
+        {"--crc-seed", "N", "Checksum seed for both directions (default 0x0013).", number(&SimOptions::crcSeed, 0, 0xFFFF)},
+        {"--no-crc", nullptr, "Neither check received checksums nor write them (checksum bytes stay 0).",
+         [](SimOptions& o, const std::string&) { o.crc = false; return true; }},
+        {"--loader", "MODULE",
+         "Start with MODULE in its boot loader: mc (status 0xFE, handshake not\n"
+         "answered), cmu (0xFD, likewise), a CAN module gps|led|pmu|receiver|\n"
+         "gnss1|gnss2 or a code (status = the code with its nibbles swapped,\n"
+         "handshake answered), imu (0x02B1 after each status report), or\n"
+         "pitch|roll|yaw (0xFC/0xFB/0xFA to that module's status request).",
+         [](SimOptions& o, const std::string& v) { return (o.loaderModule = moduleCode(v)) != 0; }},
+        {"--mc-version", "MAJ.MIN", "Main-controller firmware in the 0x02C1 reply (default 3.2).", version(&SimOptions::mc)},
+        {"--fw-minor", "N",
+         "Main-controller version word byte 2, the 'minor' number that the main\n"
+         "window compares with its fwMinorVersion (default: that value, 0).",
+         number(&SimOptions::fwMinor, 0, 255)},
+        {"--fw-hide", "N",
+         "Main-controller version word byte 1, the 'hide' number compared with\n"
+         "fwHideVersion (default: that value, 0). With both defaults there is no\n"
+         "firmware mismatch; a larger value gives 'device newer' (result 2).",
+         number(&SimOptions::fwHide, 0, 255)},
+        {"--imu-hwid", "N", "IMU hardware id, first word of 0x02C1 (default 305419896).", number(&SimOptions::imuHwid, 0, 0xFFFFFFFFL)},
+        {"--imu-version", "MAJ.MIN", "IMU firmware, second word of 0x02C1 (default 1.5).", version(&SimOptions::imu)},
+        {"--imu-loader", "MAJ.MIN", "IMU loader, fourth word of 0x02C1 (default 1.1).", version(&SimOptions::imuLoader)},
+        {"--cmu-version", "MAJ.MIN", "CMU firmware, first word of 0x1245 (default 2.1).", version(&SimOptions::cmu)},
+        {"--cmu-loader", "MAJ.MIN", "CMU loader, second word of 0x1245 (default 1.0).", version(&SimOptions::cmuLoader)},
+        {"--channel-disconnected", "N", "Channel N (1..8) reports 1001 (disconnected); may be repeated.",
+         [](SimOptions& o, const std::string& v) {
+             long n = 0;
+             if (!toNumber(v, n, 1, 8))
+                 return false;
+             o.disconnectedChannels |= 1u << (n - 1);
+             return true;
+         }},
+        {"--image-dir", "DIR",
+         "Write every completely received firmware image to DIR, one file per\n"
+         "module, replaced whole when complete: mc.bin, cmu.bin, imu.bin and the\n"
+         "CAN modules gps.bin, led.bin, pmu.bin, receiver.bin, gnss1.bin,\n"
+         "gnss2.bin (module-<code>.bin for other codes) hold exactly the image\n"
+         "bytes (trimmed to the size announced in the start packet or the IMU\n"
+         "length packet); pitch.hex, roll.hex, yaw.hex hold the received records\n"
+         "written back as Intel HEX text (':' + upper-case hex digits + CR LF\n"
+         "per record), equal to the file sent when it was written that way.",
+         [](SimOptions& o, const std::string& v) { o.imageDir = v; return !v.empty(); }},
+        {"--eeprom", "FILE", "Keep the parameter memory (8 x 128 bytes) in FILE: loaded at start,\n"
+                             "rewritten after every block write.",
+         [](SimOptions& o, const std::string& v) { o.eeprom = v; return !v.empty(); }},
+        {"--seed", "N", "Seed of the fault generator (default 1).", number(&SimOptions::seed, 0, 0xFFFFFFFFL)},
+        {"--crc-errors", "N|R", "Send replies with a damaged checksum.", fault(&SimOptions::crcErrors)},
+        {"--garbage", "N|R", "Write 1..16 noise bytes (never 0x55/0xAA) in front of replies.", fault(&SimOptions::garbage)},
+        {"--split", "N|R", "Write replies in 2..4 pieces with 2..15 ms pauses.", fault(&SimOptions::split)},
+        {"--drop-replies", "N|R", "Ignore requests (logged, not answered).", fault(&SimOptions::dropReplies)},
+        {"--latency-ms", "MS", "Hold every reply back MS milliseconds.", number(&SimOptions::latencyMs, 0, 60000)},
+        {"--nack-packet", "K", "Answer upgrade packet number K once with result 1 (transmit error).",
+         number(&SimOptions::nackPacket, 1, 65535)},
+        {"--verify-fail", nullptr, "Answer every CAN verify request 0x0FA8 with result 1.",
+         [](SimOptions& o, const std::string&) { return o.verifyFail = true; }},
+        {"--verbose", nullptr, "Also log the 0x02A3 channel polls (20 a second from the gimbal page).",
+         [](SimOptions& o, const std::string&) { return o.verbose = true; }},
+    };
+    return table;
+}
+
+} // namespace
+
+bool Version::parse(const std::string& text)
+{
+    const auto dot = text.find('.');
+    long a = 0, b = 0;
+    if (dot == std::string::npos || !toNumber(text.substr(0, dot), a, 0, 255) || !toNumber(text.substr(dot + 1), b, 0, 255))
+        return false;
+    major = static_cast<uint8_t>(a);
+    minor = static_cast<uint8_t>(b);
+    return true;
+}
+
+int moduleCode(const std::string& name)
+{
+    for (int code = 1; code <= 15; ++code)
+        if (ImageSink::moduleName(static_cast<uint8_t>(code)) == name)
+            return code;
+    long n = 0;
+    if (toNumber(name, n, 1, 255))
+        return static_cast<int>(n);
+    return 0;
+}
+
+bool parseOptions(int argc, char** argv, SimOptions& o, std::string& error)
+{
+    const GlobalCfg* cfg = GlobalCfg::instance();
+    o.fwMinor = cfg->fwMinorVersion;
+    o.fwHide = cfg->fwHideVersion;
+    o.crcSeed = cfg->crcSeed;
+    o.crc = cfg->crcEnabled;
+    o.statusRequestId = cfg->mcDeviceId;
+    o.statusReportId = cfg->mcConnectId;
+
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        std::string value;
+        bool inlineValue = false;
+        if (const auto eq = arg.find('='); eq != std::string::npos && arg.rfind("--", 0) == 0) {
+            value = arg.substr(eq + 1);
+            arg.resize(eq);
+            inlineValue = true;
+        }
+        const Option* opt = nullptr;
+        for (const Option& candidate : options())
+            if (arg == candidate.name)
+                opt = &candidate;
+        if (!opt) {
+            error = "unknown option " + arg;
+            return false;
+        }
+        if (opt->arg && !inlineValue) {
+            if (i + 1 >= argc) {
+                error = arg + " needs a value";
+                return false;
+            }
+            value = argv[++i];
+        }
+        if (!opt->apply(o, value)) {
+            error = "bad value for " + arg + ": " + value;
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string helpText()
+{
+    std::string t =
+        "Usage: kzo-devsim [options]\n"
+        "\n"
+        "Simulated gimbal main controller behind a pseudo-terminal. The first line\n"
+        "on standard output is \"port: /dev/pts/N\"; open that path like the USB\n"
+        "serial port. All further output (the simulator's log: every request, reply,\n"
+        "injected fault and received image, in the project's log line format) also\n"
+        "goes to standard output. Ends on SIGTERM/SIGINT, --duration or --unplug-after\n"
+        "with exit code 0.\n"
+        "\n"
+        "Fault options take N|R: an integer N affects the first N occasions, a value\n"
+        "R with a decimal point (0 < R <= 1) each occasion with probability R.\n"
+        "\n"
+        "Options:\n";
+    for (const Option& o : options()) {
+        std::string head = std::string("  ") + o.name + (o.arg ? std::string(" ") + o.arg : std::string());
+        if (head.size() < 28)
+            head.resize(28, ' ');
+        else
+            head += "\n" + std::string(28, ' ');
+        std::string help = o.help;
+        for (size_t p = 0; (p = help.find('\n', p)) != std::string::npos; p += 29)
+            help.insert(p + 1, std::string(28, ' '));
+        t += head + help + "\n";
+    }
+    t +=
+        "\n"
+        "Upgrade paths served: main controller and CMU (enter 0x0242/0x1242, then\n"
+        "start/data/end 0x0233/0x0235/0x0240 and 0x1233/...), pitch/roll/yaw with\n"
+        "HEX records (0x2xxx/0x3xxx/0x4xxx), CAN modules (enter 0x0FA0, packets\n"
+        "0x0FA2/0x0FA4/0x0FA6, verify 0x0FA8 -> 0x0FA9) and the IMU (0x02B0..0x02B7).\n"
+        "Packet numbers (record word 3) must run 1, 2, ... without gaps; a repeated\n"
+        "number is acknowledged again; a wrong number, size or total is answered\n"
+        "with result 1. After a complete transfer the module leaves its loader.\n"
+        "While the main controller or CMU sits in its loader, only the status\n"
+        "request and that loader's packets are answered.\n"
+        "\n"
+        "Other replies: 0x02C0 -> 0x02C1, 0x1244 -> 0x1245, 0x02A2 -> 0x02A1,\n"
+        "0x02A7 -> 0x02A6, 0x1253 -> 0x1252, 0x02A3 -> 0x02A4 (eight channels),\n"
+        "0x02A0/0x02A5 -> 0x02A1/0x02A6 echoing the stored record, 0x1250/0x1251 ->\n"
+        "0x1252 with the new camera state, range record 0x02D4/0x02D6/0x02D0/0x02D2\n"
+        "and rotating calibration 0x02A8 -> 0x02A9 status reports (the rotation\n"
+        "reports code 2 by itself 2 s after it started), parameter memory 0x0292 ->\n"
+        "0x0293 and 0x0294 -> 0x0295 (result 1 = stored, 0 = refused). Unknown\n"
+        "commands are logged and not answered.\n";
+    return t;
+}
+
+} // namespace kzo::devsim

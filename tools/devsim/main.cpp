@@ -1,0 +1,79 @@
+// kzo-devsim: the gimbal's main controller, simulated behind a pty, for
+// running and testing the assistant without hardware. See --help.
+#include "DeviceSim.h"
+#include "ImageSink.h"
+#include "LinkWriter.h"
+#include "ParamMemory.h"
+#include "PtyPort.h"
+#include "SimLoop.h"
+#include "SimOptions.h"
+#include "app/logging/Log.h"
+#include "protocol/FrameCodec.h"
+
+#include <cstdio>
+
+using namespace kzo::devsim;
+
+namespace {
+
+std::optional<Clock::time_point> after(Clock::time_point start, double seconds)
+{
+    if (seconds <= 0.0)
+        return std::nullopt;
+    return start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    SimOptions options;
+    std::string error;
+    if (!parseOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "kzo-devsim: %s (see --help)\n", error.c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(helpText().c_str(), stdout);
+        return 0;
+    }
+
+    // The simulator is its own process: the codec's process-wide settings are its own.
+    frameCrcSeed = options.crcSeed;
+    frameCrcEnabled = options.crc;
+
+    PtyPort port;
+    if (!port.open(error)) {
+        std::fprintf(stderr, "kzo-devsim: %s\n", error.c_str());
+        return 1;
+    }
+    // First line, at once: whoever started us waits for it.
+    logStdout("port: %s\n", port.slavePath().c_str());
+    if (!options.link.empty() && !port.makeLink(options.link, error)) {
+        logTaggedLevel(3, "DevSim", "--link: %s", error.c_str());
+        return 1;
+    }
+
+    Faults faults(options.seed);
+    faults.crcErrors = options.crcErrors;
+    faults.garbage = options.garbage;
+    faults.split = options.split;
+    faults.dropReplies = options.dropReplies;
+    faults.latencyMs = options.latencyMs;
+    faults.nackPacket = options.nackPacket;
+    faults.verifyFail = options.verifyFail;
+
+    logTagged("DevSim", "checksum %s, seed 0x%.4x; status request 0x%.4x -> report 0x%.4x; faults: crc %s, garbage %s, split %s, "
+                        "drop %s, latency %d ms, nack packet %d, verify %s",
+              options.crc ? "on" : "off", options.crcSeed, options.statusRequestId, options.statusReportId,
+              faults.crcErrors.describe().c_str(), faults.garbage.describe().c_str(), faults.split.describe().c_str(),
+              faults.dropReplies.describe().c_str(), faults.latencyMs, faults.nackPacket, faults.verifyFail ? "fails" : "passes");
+
+    const Clock::time_point start = Clock::now();
+    ParamMemory memory(options.eeprom);
+    ImageSink images(options.imageDir);
+    LinkWriter writer(faults);
+    DeviceSim device(options, faults, memory, images, [&](Bytes frame) { writer.send(std::move(frame), Clock::now()); }, start);
+    SimLoop loop(port, writer, device, LoopLimits{after(start, options.duration), after(start, options.unplugAfter)});
+    return loop.run();
+}
