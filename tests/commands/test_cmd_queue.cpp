@@ -1,0 +1,326 @@
+// Command queue: sending, acknowledgement matching, re-sends, give-up, and the
+// way a run ends (disabled, disconnected, partly failed).
+#include "app/logging/LogCapture.h"
+#include "commands/CommandCatalogue.h"
+#include "commands/FakeDevIo.h"
+#include "commands/qCmdQueue.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <atomic>
+#include <chrono>
+#include <map>
+#include <random>
+#include <thread>
+
+using kzo::test::FakeDevIo;
+using orb::qCmdQueue;
+
+namespace {
+
+std::unique_ptr<orb::cmd_base_t> command(uint16_t id)
+{
+    return std::make_unique<orb::cmd_t<kzo::tagNoneParm>>(id);
+}
+
+QList<int> intArgs(const QSignalSpy& spy)
+{
+    QList<int> out;
+    for (const auto& args : spy)
+        out << args.at(0).toInt();
+    return out;
+}
+
+} // namespace
+
+class TestCmdQueue : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        io = std::make_unique<FakeDevIo>();
+        queue = std::make_unique<qCmdQueue>();
+        io->addListener(queue.get());
+    }
+    void cleanup()
+    {
+        queue.reset();
+        io.reset();
+    }
+
+    void addTakesOwnershipOnlyWhenAccepted()
+    {
+        QCOMPARE(orb::cmdQueue(), queue.get());
+        std::unique_ptr<orb::cmd_base_t> none;
+        QVERIFY(!queue->add(none, 0x02C1));
+        QCOMPARE(queue->back(), nullptr);
+
+        auto a = command(orb::cmdid::ReadVersions);
+        auto* raw = a.get();
+        QVERIFY(queue->add(a, orb::cmdid::VersionsAck));
+        QVERIFY(!a);
+        QCOMPARE(queue->back(), raw);
+        QCOMPARE(queue->back()->commandId(), orb::cmdid::ReadVersions);
+
+        queue->start();
+        kzo::test::LogCapture log;
+        auto b = command(orb::cmdid::ReadCmuVersion);
+        QVERIFY(!queue->add(b, orb::cmdid::CmuVersionAck));
+        QVERIFY(b); // refused: still the caller's
+        QCOMPARE(log.bytes(), QByteArray("Cmmand Queue already started! not add\n"));
+        QCOMPARE(queue->size(), 1);
+
+        queue->start();
+        QVERIFY(log.bytes().endsWith("Cmmand Queue already started!\n"));
+        QCOMPARE(io->writeCount(), 1);
+    }
+
+    void startOnEmptyQueueDoesNothing()
+    {
+        QSignalSpy finished(queue.get(), &qCmdQueue::queuefinished);
+        QSignalSpy pos(queue.get(), &qCmdQueue::posChanged);
+        queue->start();
+        QTest::qWait(400);
+        QVERIFY(!queue->isRunning());
+        QCOMPARE(finished.count(), 0);
+        QCOMPARE(pos.count(), 0);
+        QCOMPARE(io->writeCount(), 0);
+    }
+
+    // The five read-all requests, acknowledged from another thread as the
+    // serial listener does.
+    void fiveAcknowledgedCommands()
+    {
+        QSignalSpy finished(queue.get(), &qCmdQueue::queuefinished);
+        QSignalSpy pos(queue.get(), &qCmdQueue::posChanged);
+        for (const auto& p : orb::readAllSequence) {
+            auto c = command(p.command);
+            QVERIFY(queue->add(c, p.ack));
+        }
+        kzo::test::LogCapture log;
+        queue->start();
+        for (size_t i = 0; i < orb::readAllSequence.size(); ++i) {
+            QTRY_COMPARE_WITH_TIMEOUT(io->writeCount(), static_cast<int>(i + 1), 5000);
+            std::thread([&, i] { io->deliverId(orb::readAllSequence[i].ack, {0}); }).join();
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
+        QCOMPARE(finished.at(0).at(0).toBool(), true);
+        QCOMPARE(intArgs(pos), (QList<int>{1, 2, 3, 4, 5}));
+        std::vector<uint16_t> expected;
+        for (const auto& p : orb::readAllSequence)
+            expected.push_back(p.command);
+        QCOMPARE(io->writtenIds(), expected);
+        QVERIFY(log.bytes().contains("All process success!\n"));
+        QVERIFY(!queue->isRunning());
+        QCOMPARE(queue->size(), 0);
+        // The timer is stopped: nothing more goes out.
+        QTest::qWait(700);
+        QCOMPARE(io->writeCount(), 5);
+    }
+
+    void unansweredCommandIsSentFourTimesThenDropped()
+    {
+        QSignalSpy finished(queue.get(), &qCmdQueue::queuefinished);
+        QSignalSpy pos(queue.get(), &qCmdQueue::posChanged);
+        auto c = command(0x02C0);
+        QVERIFY(queue->add(c, 0x02C1));
+        kzo::test::LogCapture log;
+        const int seq = kzo::log::sequence();
+        queue->start();
+        QTRY_COMPARE_WITH_TIMEOUT(pos.count(), 1, 5000);
+        QCOMPARE(io->writeCount(), 4);
+        const auto at = io->writtenTimes();
+        for (size_t i = 1; i < at.size(); ++i)
+            QVERIFY2(at[i] - at[i - 1] >= std::chrono::milliseconds(250), "re-sends come one timer period apart");
+        for (auto id : io->writtenIds())
+            QCOMPARE(id, uint16_t(0x02C0));
+
+        QCOMPARE(pos.at(0).at(0).toInt(), 1);
+        QVERIFY(log.bytes().contains(kzo::test::logHeader("CmdQueue", seq) + "try 3 times! failed. ID = 0x02c0\n"));
+        // Dropping the last command leaves the run to end three expiries later,
+        // and a run with a dropped command is not a success.
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
+        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        QCOMPARE(io->writeCount(), 4);
+        QVERIFY(log.bytes().contains("try 3 times! failed.\n"));
+        QVERIFY(log.bytes().contains("CmdQueue error finished!\n"));
+        QVERIFY(!log.bytes().contains("All process success!"));
+    }
+
+    // Once the first command is dropped the next one is sent at that expiry
+    // and re-sent twice more; an acknowledgement still ends the run, but as a
+    // failure.
+    void givenUpCommandMakesTheRunFail()
+    {
+        QSignalSpy finished(queue.get(), &qCmdQueue::queuefinished);
+        QSignalSpy pos(queue.get(), &qCmdQueue::posChanged);
+        auto a = command(0x02C0);
+        auto b = command(0x1244);
+        QVERIFY(queue->add(a, 0x02C1));
+        QVERIFY(queue->add(b, 0x1245));
+        kzo::test::LogCapture log;
+        queue->start();
+        QTRY_COMPARE_WITH_TIMEOUT(pos.count(), 1, 5000);
+        QCOMPARE(io->writtenIds(), (std::vector<uint16_t>{0x02C0, 0x02C0, 0x02C0, 0x02C0, 0x1244}));
+        io->deliverId(0x1245, {0});
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
+        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        QCOMPARE(intArgs(pos), (QList<int>{1, 2}));
+        QVERIFY(!log.bytes().contains("All process success!"));
+        QVERIFY(log.bytes().contains("CmdQueue error finished!\n"));
+
+        // The next run starts clean and can succeed.
+        finished.clear();
+        auto c = command(0x02A2);
+        QVERIFY(queue->add(c, 0x02A1));
+        queue->start();
+        io->deliverId(0x02A1);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
+        QCOMPARE(finished.at(0).at(0).toBool(), true);
+    }
+
+    void droppedCommandsNextGetsOneResendFewer()
+    {
+        QSignalSpy finished(queue.get(), &qCmdQueue::queuefinished);
+        auto a = command(0x02C0);
+        auto b = command(0x1244);
+        QVERIFY(queue->add(a, 0x02C1));
+        QVERIFY(queue->add(b, 0x1245));
+        queue->start();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
+        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        QCOMPARE(io->writtenIds(),
+            (std::vector<uint16_t>{0x02C0, 0x02C0, 0x02C0, 0x02C0, 0x1244, 0x1244, 0x1244}));
+    }
+
+    void wrongAcknowledgementIsIgnored()
+    {
+        QSignalSpy pos(queue.get(), &qCmdQueue::posChanged);
+        QSignalSpy finished(queue.get(), &qCmdQueue::queuefinished);
+        auto a = command(0x02C0);
+        auto b = command(0x1244);
+        QVERIFY(queue->add(a, 0x02C1));
+        QVERIFY(queue->add(b, 0x1245));
+        queue->start();
+        io->deliverId(0x1245); // a later command's acknowledgement
+        io->deliverId(0x02C0); // the command's own identifier
+        QCoreApplication::processEvents();
+        QCOMPARE(pos.count(), 0);
+        QCOMPARE(io->writtenIds(), (std::vector<uint16_t>{0x02C0}));
+        io->deliverId(0x02C1);
+        QCOMPARE(io->writtenIds(), (std::vector<uint16_t>{0x02C0, 0x1244}));
+        io->deliverId(0x1245);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
+        QCOMPARE(finished.at(0).at(0).toBool(), true);
+        QCOMPARE(intArgs(pos), (QList<int>{1, 2}));
+    }
+
+    void disablingEndsTheRunAtTheNextExpiry()
+    {
+        QSignalSpy finished(queue.get(), &qCmdQueue::queuefinished);
+        QSignalSpy pos(queue.get(), &qCmdQueue::posChanged);
+        auto a = command(0x02C0);
+        QVERIFY(queue->add(a, 0x02C1));
+        kzo::test::LogCapture log;
+        const int seq = kzo::log::sequence();
+        queue->start();
+        queue->setEnabled(false);
+        io->deliverId(0x02C1); // ignored while disabled
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
+        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        QCOMPARE(pos.count(), 0);
+        QCOMPARE(io->writeCount(), 1);
+        QVERIFY(log.bytes().contains(kzo::test::logHeader("CmdQueue", seq) + "Funcation Disabled !!!\n"));
+        QVERIFY(log.bytes().contains("cmd queue error! pos = 1,ACK_ID = 0x02C1\n"));
+        QCOMPARE(queue->size(), 0);
+
+        // Starting while disabled fails at once.
+        finished.clear();
+        auto b = command(0x02C0);
+        QVERIFY(queue->add(b, 0x02C1));
+        queue->start();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
+        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        QCOMPARE(io->writeCount(), 1);
+        queue->setEnabled(true);
+    }
+
+    void disconnectionEndsTheRun()
+    {
+        QSignalSpy finished(queue.get(), &qCmdQueue::queuefinished);
+        for (const auto& p : orb::readAllSequence) {
+            auto c = command(p.command);
+            QVERIFY(queue->add(c, p.ack));
+        }
+        kzo::test::LogCapture log;
+        queue->start();
+        io->deliverId(orb::cmdid::VersionsAck);
+        std::thread([&] { io->dispatch(EvDisconnected, nullptr); }).join();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
+        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        QVERIFY(log.bytes().contains("cmd queue error! pos = 2,ACK_ID = 0x1245\n"));
+        QVERIFY(!queue->isRunning());
+        QCOMPARE(queue->size(), 0);
+        const int written = io->writeCount();
+        QTest::qWait(700);
+        QCOMPARE(io->writeCount(), written);
+    }
+
+    // Acknowledgements arrive on another thread at about the timer period, so
+    // they race the expiries: every command must be acknowledged exactly once
+    // in order, and none may be re-sent sooner than a period after a send.
+    void acknowledgementsRacingTheTimer()
+    {
+        constexpr int n = 12;
+        QSignalSpy finished(queue.get(), &qCmdQueue::queuefinished);
+        QSignalSpy pos(queue.get(), &qCmdQueue::posChanged);
+        for (int i = 0; i < n; ++i) {
+            auto c = command(static_cast<uint16_t>(0x3000 + 2 * i));
+            QVERIFY(queue->add(c, static_cast<uint16_t>(0x3001 + 2 * i)));
+        }
+        std::atomic<bool> stop{false};
+        std::thread responder([&] {
+            std::mt19937 rng(7);
+            std::uniform_int_distribution<int> delay(260, 340);
+            int next = 0;
+            while (!stop && next < n) {
+                const auto ids = io->writtenIds();
+                if (!ids.empty() && ids.back() == 0x3000 + 2 * next) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(delay(rng)));
+                    io->deliverId(static_cast<uint16_t>(0x3001 + 2 * next));
+                    ++next;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        });
+        queue->start();
+        const bool done = QTest::qWaitFor([&] { return finished.count() == 1; }, 30000);
+        stop = true;
+        responder.join();
+        QVERIFY(done);
+        QCOMPARE(finished.at(0).at(0).toBool(), true);
+        QList<int> expected;
+        for (int i = 1; i <= n; ++i)
+            expected << i;
+        QCOMPARE(intArgs(pos), expected);
+        std::map<uint16_t, std::vector<std::chrono::steady_clock::time_point>> sends;
+        const auto ids = io->writtenIds();
+        const auto times = io->writtenTimes();
+        for (size_t i = 0; i < ids.size(); ++i)
+            sends[ids[i]].push_back(times[i]);
+        for (const auto& [id, stamps] : sends) {
+            QVERIFY(stamps.size() <= 4);
+            for (size_t i = 1; i < stamps.size(); ++i) {
+                const auto gap = std::chrono::duration_cast<std::chrono::milliseconds>(stamps[i] - stamps[i - 1]);
+                QVERIFY2(gap.count() >= 200, qPrintable(QString("0x%1 re-sent after %2 ms").arg(id, 0, 16).arg(gap.count())));
+            }
+        }
+    }
+
+private:
+    std::unique_ptr<FakeDevIo> io;
+    std::unique_ptr<qCmdQueue> queue;
+};
+
+QTEST_MAIN(TestCmdQueue)
+#include "test_cmd_queue.moc"
