@@ -21,6 +21,13 @@ public:
     {
         buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
         size_t offset = 0;
+        // A listener that throws must not leave its frame in the buffer to be
+        // delivered again on the next arrival.
+        struct Compactor {
+            ReceiveAssembler& self;
+            size_t& offset;
+            ~Compactor() { self.compact(offset); }
+        } compactor{*this, offset};
         for (;;) {
             bool ok = false;
             const int n = static_cast<int>(buffer_.size() - offset);
@@ -33,7 +40,6 @@ public:
             if (ok)
                 onFrame(static_cast<const uint8_t*>(work_.data()));
         }
-        compact(offset);
     }
 
     size_t buffered() const { return buffer_.size(); }

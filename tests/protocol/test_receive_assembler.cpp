@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include <random>
+#include <stdexcept>
 
 using namespace kzo::test;
 using kzo::frame::ReceiveAssembler;
@@ -111,6 +112,7 @@ private slots:
     void goodFrameBehindWrongLengthDeliveredAtOnce();
     void shortCandidateNotChecksummed();
     void matchesPlainDecoderOnRandomStreams();
+    void throwingListenerDoesNotRedeliver();
 };
 
 void TestReceiveAssembler::cleanup()
@@ -294,6 +296,32 @@ void TestReceiveAssembler::matchesPlainDecoderOnRandomStreams()
         }
     }
     QVERIFY(delivered > 500); // the streams did carry frames
+}
+
+void TestReceiveAssembler::throwingListenerDoesNotRedeliver()
+{
+    ReceiveAssembler ra;
+    const Bytes a = makeAck(0x02A4, 0, Bytes(16, 1));
+    const Bytes b = makeAck(0x02A1, 0, Bytes(8, 2));
+    Bytes stream = a;
+    stream.insert(stream.end(), b.begin(), b.end());
+    int calls = 0;
+    bool threw = false;
+    try {
+        ra.feed(stream, [&](const uint8_t*) {
+            ++calls;
+            throw std::runtime_error("listener failed");
+        });
+    } catch (const std::runtime_error&) {
+        threw = true;
+    }
+    QVERIFY(threw);
+    QCOMPARE(calls, 1);
+    // The frame that was being handed out is gone; the next arrival yields
+    // only what had not been delivered yet.
+    const auto frames = feed(ra, {});
+    QCOMPARE(frames.size(), size_t(1));
+    QCOMPARE(frames[0], record(b));
 }
 
 QTEST_APPLESS_MAIN(TestReceiveAssembler)

@@ -1,0 +1,455 @@
+// The serial device I/O against a pseudo-terminal playing the device.
+#include "PtyPair.h"
+#include "app/logging/Log.h"
+#include "link/SimpleDevIo.h"
+#include "protocol/DevListener.h"
+#include "protocol/FrameCodec.h"
+
+#include <QRegularExpression>
+#include <QtTest>
+
+#include <fstream>
+#include <mutex>
+#include <sstream>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+struct Seen {
+    int kind;
+    uint16_t commandId;
+    std::vector<uint8_t> record;
+};
+
+class Recorder : public orb::DevListener {
+public:
+    void onDevEvent(const DevEvent* e) override
+    {
+        std::lock_guard lock(m);
+        Seen s{e->kind, 0, {}};
+        if (e->kind == EvFrame) {
+            s.commandId = kzo::frame::recordCommandId(e->data);
+            s.record.assign(e->data, e->data + kzo::frame::recordLength(e->data));
+        }
+        seen.push_back(std::move(s));
+    }
+    int count(int kind)
+    {
+        std::lock_guard lock(m);
+        return static_cast<int>(std::count_if(seen.begin(), seen.end(), [kind](const Seen& s) { return s.kind == kind; }));
+    }
+    std::vector<uint16_t> frameIds()
+    {
+        std::lock_guard lock(m);
+        std::vector<uint16_t> ids;
+        for (const Seen& s : seen)
+            if (s.kind == EvFrame)
+                ids.push_back(s.commandId);
+        return ids;
+    }
+    std::vector<Seen> events()
+    {
+        std::lock_guard lock(m);
+        return seen;
+    }
+
+    std::mutex m;
+    std::vector<Seen> seen;
+};
+
+// A sealed frame of `size` bytes on the wire with the given command id.
+std::vector<uint8_t> frame(uint16_t commandId, int size = 40, uint8_t fill = 0x11)
+{
+    std::vector<uint8_t> f(static_cast<size_t>(size), 0);
+    kzo::frame::buildHeader(f.data(), size, commandId);
+    for (int i = 4 + kzo::frame::offPayload; i < size - 2; ++i)
+        f[static_cast<size_t>(i)] = fill;
+    sealFrame(f.data(), size);
+    return f;
+}
+
+} // namespace
+
+class SimpleDevIoTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void nothingGoesOutBeforeAConnection();
+    void connectSendsAndReportsExactly();
+    void framesAreCutAcrossAndWithinArrivals();
+    void listenersAreCalledOncePerEventInInsertionOrder();
+    void writeTimeoutBreaksTheLinkUntilTheNextArrival();
+    void removalOfAnotherPortLeavesTheConnectionAlone();
+    void hangUpIsReportedAsOneRemoval();
+    void closeAndReconnect();
+    void aThrowingListenerBreaksTheLinkButNotTheReceiver();
+    void dumpLinesAreHexWithCrLf();
+
+private:
+    std::string output();
+    QTemporaryDir dir_;
+    std::string outputPath_;
+    int outputFd_ = -1;
+};
+
+void SimpleDevIoTest::init()
+{
+    outputPath_ = dir_.filePath(QStringLiteral("log.txt")).toStdString();
+    outputFd_ = ::open(outputPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    QVERIFY(outputFd_ >= 0);
+    kzo::log::setOutputFd(outputFd_);
+}
+
+void SimpleDevIoTest::cleanup()
+{
+    kzo::log::setOutputFd(-1);
+    ::close(outputFd_);
+}
+
+std::string SimpleDevIoTest::output()
+{
+    std::ifstream in(outputPath_);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    // Only the message texts: "[tag      @ nnnn] text".
+    static const QRegularExpression head(QStringLiteral("^\\[([^ ]+) +@ +\\d+\\] "), QRegularExpression::MultilineOption);
+    return QString::fromStdString(ss.str()).replace(head, QStringLiteral("\\1|")).toStdString();
+}
+
+void SimpleDevIoTest::nothingGoesOutBeforeAConnection()
+{
+    PtyPair pty;
+    QVERIFY(pty.ok());
+    Recorder rec; // outlives io: listeners are not unregistered on destruction
+    orb::SimpleDevIo io;
+    io.addListener(&rec);
+    const auto f = frame(0x0101);
+    QVERIFY(!io.write(f.data(), static_cast<int>(f.size())));
+    io.sendCommand(0x02A3);
+    QVERIFY(!io.reconnect()); // no port known yet
+    QVERIFY(rec.events().empty());
+    QCOMPARE(output(), std::string()); // refused silently
+
+    // Connected and then removed: again nothing goes out, nothing is reported.
+    io.onCommDeviceArrival(pty.widePath());
+    io.onCommDeviceRemoval(pty.widePath());
+    QCOMPARE(rec.count(EvDisconnected), 1);
+    const size_t before = rec.events().size();
+    io.sendCommand(0x02A3);
+    QVERIFY(!io.write(f.data(), static_cast<int>(f.size())));
+    QVERIFY(pty.receive(300).empty());
+    QCOMPARE(rec.events().size(), before);
+}
+
+void SimpleDevIoTest::connectSendsAndReportsExactly()
+{
+    PtyPair pty;
+    QVERIFY(pty.ok());
+    Recorder rec; // outlives io: listeners are not unregistered on destruction
+    orb::SimpleDevIo io;
+    io.addListener(&rec);
+    QCOMPARE(rec.io, static_cast<orb::DevIo*>(&io));
+    io.onCommDeviceArrival(pty.widePath());
+    pty.closeSlave();
+    QVERIFY(io.isOpen());
+    QVERIFY(!io.broken());
+    QCOMPARE(io.portPath(), pty.widePath()); // the name itself is the path here
+    QCOMPARE(rec.count(EvConnected), 1);
+
+    io.sendCommand(0x02A3);
+    const auto sent = pty.receive();
+    // 34-byte parameterless command: sync, L=30, fixed fields, id, checksum.
+    std::vector<uint8_t> expected(34, 0);
+    const uint8_t head[] = {0x55, 0xAA, 0x55, 0xAA, 30, 0, 1, 0, 0, 0xA3, 0x02, 0x00, 0x80, 0};
+    std::copy(std::begin(head), std::end(head), expected.begin());
+    const uint16_t crc = crc16(expected.data() + 4, 26, frameCrcSeed.load());
+    expected[32] = static_cast<uint8_t>(crc);
+    expected[33] = static_cast<uint8_t>(crc >> 8);
+    QCOMPARE(sent, expected);
+
+    // write seals a copy: the caller's frame stays as it was.
+    std::vector<uint8_t> unsealed = frame(0x0202);
+    unsealed[unsealed.size() - 1] = unsealed[unsealed.size() - 2] = 0;
+    const auto original = unsealed;
+    QVERIFY(io.write(unsealed.data(), static_cast<int>(unsealed.size())));
+    QCOMPARE(unsealed, original);
+    QCOMPARE(pty.receive(), frame(0x0202));
+    // A size that disagrees with the frame's length field is refused.
+    QVERIFY(!io.write(unsealed.data(), static_cast<int>(unsealed.size()) - 1));
+
+    io.onCommDeviceRemoval(pty.widePath());
+    QVERIFY(!io.isOpen());
+    QVERIFY(io.broken());
+    QCOMPARE(rec.count(EvDisconnected), 1);
+    const std::string name = pty.path();
+    QCOMPARE(output(),
+        "DevIo|Device Connected : " + name + "\n" + "Device|connect success\n" + "DevIo|Device Remove Completed : " + name
+            + "\n" + "Device|disconnect\n");
+}
+
+void SimpleDevIoTest::framesAreCutAcrossAndWithinArrivals()
+{
+    PtyPair pty;
+    QVERIFY(pty.ok());
+    Recorder rec; // outlives io: listeners are not unregistered on destruction
+    orb::SimpleDevIo io;
+    io.addListener(&rec);
+    io.onCommDeviceArrival(pty.widePath());
+
+    // Split across two arrivals: delivered once complete.
+    const auto f = frame(0x0301, 60, 0x3C);
+    QVERIFY(pty.send(std::vector<uint8_t>(f.begin(), f.begin() + 25)));
+    QTest::qWait(150);
+    QCOMPARE(rec.count(EvFrame), 0);
+    QVERIFY(pty.send(std::vector<uint8_t>(f.begin() + 25, f.end())));
+    QTRY_COMPARE_WITH_TIMEOUT(rec.count(EvFrame), 1, 5000);
+    const auto first = rec.events().back();
+    QCOMPARE(first.record, std::vector<uint8_t>(f.begin() + 4, f.end())); // record starts at L
+
+    // Three frames in one arrival, in order; noise in front and a damaged frame between are dropped.
+    std::vector<uint8_t> burst = {0x00, 0x13, 0x55};
+    const auto lead = frame(0x0401);
+    burst.insert(burst.end(), lead.begin(), lead.end());
+    auto damaged = frame(0x0499);
+    damaged[30] ^= 0xFF;
+    burst.insert(burst.end(), damaged.begin(), damaged.end());
+    for (uint16_t id : {0x0402, 0x0403}) {
+        const auto g = frame(id, 36 + id % 7);
+        burst.insert(burst.end(), g.begin(), g.end());
+    }
+    QVERIFY(pty.send(burst));
+    QTRY_COMPARE_WITH_TIMEOUT(rec.count(EvFrame), 4, 5000);
+    QTest::qWait(100);
+    QCOMPARE(rec.frameIds(), (std::vector<uint16_t>{0x0301, 0x0401, 0x0402, 0x0403}));
+
+    // A partial frame does not survive a new arrival of the device, whether
+    // the listener already took it in or it still waits in the driver.
+    QVERIFY(pty.send(std::vector<uint8_t>(f.begin(), f.begin() + 30)));
+    QTest::qWait(150);
+    io.onCommDeviceArrival(pty.widePath());
+    QVERIFY(pty.send(std::vector<uint8_t>(f.begin() + 30, f.end())));
+    const auto g = frame(0x0501);
+    QVERIFY(pty.send(g));
+    QTRY_COMPARE_WITH_TIMEOUT(rec.frameIds().back(), uint16_t(0x0501), 5000);
+    QTest::qWait(100);
+    QCOMPARE(rec.frameIds(), (std::vector<uint16_t>{0x0301, 0x0401, 0x0402, 0x0403, 0x0501}));
+}
+
+void SimpleDevIoTest::listenersAreCalledOncePerEventInInsertionOrder()
+{
+    PtyPair pty;
+    QVERIFY(pty.ok());
+    std::mutex m;
+    std::vector<int> order;
+    struct Tagged : orb::DevListener {
+        Tagged(int t, std::mutex& m, std::vector<int>& o) : tag(t), lock(m), order(o) {}
+        void onDevEvent(const DevEvent*) override
+        {
+            std::lock_guard g(lock);
+            order.push_back(tag);
+        }
+        int tag;
+        std::mutex& lock;
+        std::vector<int>& order;
+    };
+    Tagged b(2, m, order), a(1, m, order), c(3, m, order);
+    orb::SimpleDevIo io;
+    io.addListener(&b);
+    io.addListener(&a);
+    io.addListener(&b); // second insertion changes nothing
+    io.addListener(nullptr);
+    io.addListener(&c);
+    QCOMPARE(io.listenerCount(), size_t(3));
+    io.onCommDeviceArrival(pty.widePath());
+    QCOMPARE(order, (std::vector<int>{2, 1, 3}));
+
+    io.removeListener(&a);
+    io.removeListener(&a); // absent: nothing
+    QCOMPARE(a.io, static_cast<orb::DevIo*>(&io)); // removal leaves io alone
+    QVERIFY(pty.send(frame(0x0601)));
+    auto calls = [&] {
+        std::lock_guard g(m);
+        return order;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(calls().size(), size_t(5), 5000);
+    QCOMPARE(calls(), (std::vector<int>{2, 1, 3, 2, 3}));
+}
+
+void SimpleDevIoTest::writeTimeoutBreaksTheLinkUntilTheNextArrival()
+{
+    PtyPair pty;
+    QVERIFY(pty.ok());
+    Recorder rec; // outlives io: listeners are not unregistered on destruction
+    orb::SimpleDevIo io;
+    io.addListener(&rec);
+    io.onCommDeviceArrival(pty.widePath());
+    // Nobody reads the master: sooner or later a write cannot complete in 500 ms.
+    const auto f = frame(0x0701, 512);
+    int sent = 0;
+    while (io.write(f.data(), static_cast<int>(f.size())) && sent < 100000)
+        ++sent;
+    QVERIFY(sent > 0);
+    QVERIFY(sent < 100000);
+    QVERIFY(io.broken());
+    QVERIFY(io.isOpen()); // broken, not closed: frames still come in
+    QVERIFY(output().find("Device|Write Timeout !\n") != std::string::npos);
+
+    pty.drain();
+    const auto small = frame(0x0702);
+    QVERIFY(!io.write(small.data(), static_cast<int>(small.size())));
+    QVERIFY(io.reconnect());
+    QVERIFY(io.broken()); // reconnect does not mend it
+    QVERIFY(!io.write(small.data(), static_cast<int>(small.size())));
+    QVERIFY(pty.send(frame(0x0703)));
+    QTRY_COMPARE_WITH_TIMEOUT(rec.count(EvFrame), 1, 5000);
+
+    io.onCommDeviceRemoval(pty.widePath());
+    pty.drain();
+    io.onCommDeviceArrival(pty.widePath());
+    QVERIFY(!io.broken());
+    QVERIFY(io.write(small.data(), static_cast<int>(small.size())));
+    QCOMPARE(pty.receive(), small);
+}
+
+void SimpleDevIoTest::removalOfAnotherPortLeavesTheConnectionAlone()
+{
+    PtyPair first, second;
+    QVERIFY(first.ok() && second.ok());
+    Recorder rec; // outlives io: listeners are not unregistered on destruction
+    orb::SimpleDevIo io;
+    io.addListener(&rec);
+    io.onCommDeviceArrival(first.widePath());
+    io.onCommDeviceArrival(second.widePath()); // the last arrival wins
+    QCOMPARE(io.connectedPort(), second.widePath());
+    QCOMPARE(rec.count(EvConnected), 2);
+    QCOMPARE(rec.count(EvDisconnected), 0);
+
+    io.onCommDeviceRemoval(first.widePath());
+    io.onCommDeviceRemoval(L"/dev/ttyACM9");
+    QCOMPARE(rec.count(EvDisconnected), 0);
+    QVERIFY(io.isOpen());
+    QVERIFY(!io.broken());
+    QVERIFY(second.send(frame(0x0801)));
+    QTRY_COMPARE_WITH_TIMEOUT(rec.count(EvFrame), 1, 5000);
+    io.sendCommand(0x0802);
+    QCOMPARE(second.receive().size(), size_t(34));
+    QVERIFY(first.receive(200).empty());
+
+    // A failed open on arrival: broken, nothing dispatched, path kept for reconnect.
+    io.onCommDeviceArrival(L"/nonexistent/ttyACM7");
+    QVERIFY(!io.isOpen());
+    QVERIFY(io.broken());
+    QCOMPARE(rec.count(EvConnected), 2);
+    QCOMPARE(io.portPath(), std::wstring(L"/nonexistent/ttyACM7"));
+    QVERIFY(!io.reconnect());
+}
+
+void SimpleDevIoTest::hangUpIsReportedAsOneRemoval()
+{
+    PtyPair pty;
+    QVERIFY(pty.ok());
+    Recorder rec; // outlives io: listeners are not unregistered on destruction
+    orb::SimpleDevIo io;
+    io.addListener(&rec);
+    io.onCommDeviceArrival(pty.widePath());
+    pty.closeSlave();
+    QCOMPARE(rec.count(EvConnected), 1);
+
+    pty.closeMaster(); // the device went away
+    const auto f = frame(0x0901);
+    QVERIFY(!io.write(f.data(), static_cast<int>(f.size()))); // whatever the timing, it did not go out
+    QTRY_COMPARE_WITH_TIMEOUT(rec.count(EvDisconnected), 1, 5000);
+    QVERIFY(!io.isOpen());
+    QVERIFY(io.broken());
+    QVERIFY(!io.listenerRunning());
+    QVERIFY(output().find("DevIo|Device Remove Completed : " + pty.path() + "\n") != std::string::npos);
+
+    // The finder noticing the same removal later reports nothing more.
+    io.onCommDeviceRemoval(pty.widePath());
+    QTest::qWait(100);
+    QCOMPARE(rec.count(EvDisconnected), 1);
+
+    // And the next device arrives normally.
+    PtyPair next;
+    QVERIFY(next.ok());
+    io.onCommDeviceArrival(next.widePath());
+    QVERIFY(!io.broken());
+    QCOMPARE(rec.count(EvConnected), 2);
+}
+
+void SimpleDevIoTest::closeAndReconnect()
+{
+    PtyPair pty;
+    QVERIFY(pty.ok());
+    Recorder rec; // outlives io: listeners are not unregistered on destruction
+    orb::SimpleDevIo io;
+    io.addListener(&rec);
+    io.onCommDeviceArrival(pty.widePath());
+    pty.closeSlave();
+
+    // Partial frame, then close and reopen: reconnect keeps the received bytes.
+    const auto f = frame(0x0A01);
+    QVERIFY(pty.send(std::vector<uint8_t>(f.begin(), f.begin() + 20)));
+    QTest::qWait(150);
+    io.close();
+    QVERIFY(!io.isOpen());
+    QCOMPARE(rec.count(EvDisconnected), 1);
+    QVERIFY(!io.broken()); // close leaves it as it was
+    QVERIFY(io.reconnect());
+    QCOMPARE(rec.count(EvConnected), 2);
+    QVERIFY(pty.send(std::vector<uint8_t>(f.begin() + 20, f.end())));
+    QTRY_COMPARE_WITH_TIMEOUT(rec.count(EvFrame), 1, 5000);
+    QCOMPARE(rec.frameIds().front(), uint16_t(0x0A01));
+
+    // Closed by hand: a later removal report of that port changes nothing.
+    io.close();
+    io.onCommDeviceRemoval(pty.widePath());
+    QCOMPARE(rec.count(EvDisconnected), 2);
+    QVERIFY(!io.broken());
+}
+
+void SimpleDevIoTest::aThrowingListenerBreaksTheLinkButNotTheReceiver()
+{
+    PtyPair pty;
+    QVERIFY(pty.ok());
+    struct Thrower : orb::DevListener {
+        void onDevEvent(const DevEvent* e) override
+        {
+            if (e->kind == EvFrame && kzo::frame::recordCommandId(e->data) == 0x0B01)
+                throw std::runtime_error("listener failed");
+        }
+    } thrower;
+    Recorder rec;
+    orb::SimpleDevIo io;
+    io.addListener(&thrower);
+    io.addListener(&rec);
+    io.onCommDeviceArrival(pty.widePath());
+    QVERIFY(pty.send(frame(0x0B01)));
+    QTRY_VERIFY_WITH_TIMEOUT(io.broken(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        output().find("Device|Exception catched when Read Serial port\n") != std::string::npos, 5000);
+    const auto f = frame(0x0B02);
+    QVERIFY(!io.write(f.data(), static_cast<int>(f.size()))); // broken: writes refused
+    QVERIFY(pty.send(f)); // frames still come in
+    QTRY_COMPARE_WITH_TIMEOUT(rec.frameIds(), std::vector<uint16_t>{0x0B02}, 5000);
+}
+
+void SimpleDevIoTest::dumpLinesAreHexWithCrLf()
+{
+    const uint8_t bytes[] = {0x55, 0xAA, 0x00, 0x0F, 0xF0};
+    QCOMPARE(orb::formatDumpLine("R:    ", bytes), std::string("R:    55 AA 00 0F F0 \r\n"));
+    QCOMPARE(orb::formatDumpLine("W:    ", {}), std::string("W:    \r\n"));
+    orb::SimpleDevIo io;
+    QVERIFY(!io.dumping());
+    io.toggleDump();
+    QVERIFY(io.dumping());
+    io.toggleDump();
+    QVERIFY(!io.dumping());
+    QCOMPARE(&orb::simpleDevIo(), &orb::simpleDevIo());
+}
+
+QTEST_GUILESS_MAIN(SimpleDevIoTest)
+#include "SimpleDevIoTest.moc"
