@@ -1,0 +1,129 @@
+#include "widgets/qStatusSlider.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionSlider>
+
+namespace {
+// The demonstration value shared by every bar that runs it.
+int g_exampleValue = 0;
+}
+
+qStatusSlider::qStatusSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent)
+{
+    exampleTimer.setInterval(15);
+    connect(&exampleTimer, &QTimer::timeout, this, &qStatusSlider::timeExample);
+}
+
+void qStatusSlider::addSegment(int end, const QColor& colour, const QString& label)
+{
+    zones.append({end, colour, label});
+    recomputeSegment();
+    update();
+}
+
+void qStatusSlider::setSegments(const QVector<Segment>& list)
+{
+    zones = list;
+    recomputeSegment();
+    update();
+}
+
+void qStatusSlider::clearSegments()
+{
+    zones.clear();
+    recomputeSegment();
+    update();
+}
+
+void qStatusSlider::recomputeSegment()
+{
+    cachedSegment = -1;
+    for (int i = 0; i < zones.size(); ++i) {
+        if (value() <= zones[i].end) {
+            cachedSegment = i;
+            return;
+        }
+    }
+}
+
+void qStatusSlider::updateStatus(int v)
+{
+    setValue(v);
+    recomputeSegment();
+    update();
+}
+
+void qStatusSlider::startExample()
+{
+    exampleTimer.start();
+}
+
+void qStatusSlider::stopExample()
+{
+    exampleTimer.stop();
+}
+
+void qStatusSlider::timeExample()
+{
+    g_exampleValue += 10;
+    if (g_exampleValue > maximum())
+        g_exampleValue = minimum();
+    updateStatus(g_exampleValue);
+}
+
+int qStatusSlider::endToPixel(int end) const
+{
+    const int range = maximum() - minimum();
+    if (range <= 0)
+        return 0;
+    return static_cast<int>(static_cast<double>(end - minimum()) / range * width());
+}
+
+QPair<int, int> qStatusSlider::segmentSpan(int index) const
+{
+    if (index < 0 || index >= zones.size())
+        return {0, 0};
+    const int from = index == 0 ? 0 : endToPixel(zones[index - 1].end);
+    return {from, endToPixel(zones[index].end)};
+}
+
+void qStatusSlider::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    QFont f = font();
+    f.setPixelSize(qMax(1, height() * 2 / 4));
+    p.setFont(f);
+    const double labelOffset = height() / 4.5;
+    for (int i = 0; i < zones.size(); ++i) {
+        const auto [from, to] = segmentSpan(i);
+        const QRect r(from, 0, to - from, height());
+        p.fillRect(r, zones[i].colour);
+        if (!zones[i].label.isEmpty()) {
+            p.setPen(Qt::white);
+            p.drawText(QRectF(from, labelOffset, to - from, height() - 2 * labelOffset), Qt::AlignCenter,
+                       zones[i].label);
+        }
+    }
+    QStyleOptionSlider opt;
+    initStyleOption(&opt);
+    opt.subControls = QStyle::SC_SliderHandle;
+    opt.palette.setColor(QPalette::WindowText, Qt::black);
+    style()->drawComplexControl(QStyle::CC_Slider, &opt, &p, this);
+}
+
+// The bar shows the device's value; the user cannot drag it.
+void qStatusSlider::mousePressEvent(QMouseEvent* e)
+{
+    e->ignore();
+}
+
+void qStatusSlider::mouseMoveEvent(QMouseEvent* e)
+{
+    e->ignore();
+}
+
+void qStatusSlider::mouseReleaseEvent(QMouseEvent* e)
+{
+    e->ignore();
+}

@@ -1,0 +1,208 @@
+// The help view of a container: pages by hover, the en_US fallback, the missing
+// page text, tips, and links handed to the desktop's browser.
+#include "app/framework/FrameworkFixtures.h"
+#include "app/framework/HelpDocs.h"
+#include "app/framework/HelpView.h"
+#include "app/framework/PageContainers.h"
+#include "app/framework/qHtmlHelper.h"
+#include "app/logging/LogCapture.h"
+#include "commands/qAppModel.h"
+#include "widgets/QTipLabel.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QtTest>
+
+#ifdef KZO_HAVE_WEBENGINE
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#endif
+
+using kzo::test::CountingPage;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& text)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(text);
+}
+
+void sendEnter(QWidget* w)
+{
+    QEnterEvent e(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+    QCoreApplication::sendEvent(w, &e);
+}
+
+void sendLeave(QWidget* w)
+{
+    QEvent e(QEvent::Leave);
+    QCoreApplication::sendEvent(w, &e);
+}
+
+} // namespace
+
+// Receives the addresses the desktop would open.
+class UrlSink : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened.append(url); }
+};
+
+class TestHelpView : public QObject {
+    Q_OBJECT
+    QString root;
+    QWidget* outerA = nullptr;
+    QWidget* innerB = nullptr;
+
+    CountingPage* gimbalPage()
+    {
+        auto* page = new CountingPage(QStringLiteral("Gimbal"));
+        outerA = new QWidget(page);
+        outerA->setWhatsThis(QStringLiteral("A"));
+        innerB = new QWidget(outerA);
+        innerB->setWhatsThis(QStringLiteral("B"));
+        return page;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        appModel().setValue("language", QStringLiteral("de_DE"));
+        root = kzo::help::userDocRoot();
+        writeFile(root + "/gimbal/de_DE/A.html",
+                  "<html><body><p>A auf Deutsch</p><a id=\"l\" href=\"https://example.org/help\">more</a>"
+                  "</body></html>");
+        writeFile(root + "/gimbal/en_US/A.html", "<html><body>A in English</body></html>");
+        writeFile(root + "/gimbal/en_US/B.html", "<html><body>B in English</body></html>");
+        writeFile(root + "/de_DE/tips/gimbal/A.tips", "Tip A auf Deutsch");
+        writeFile(root + "/en_US/tips/gimbal/B.tips", "Tip B in English");
+    }
+
+    void basicContainer()
+    {
+        qBasicPageBase basic;
+        QCOMPARE(basic.title(), QStringLiteral("Basic"));
+        QCOMPARE(basic.layoutStyle(), 19);
+        QCOMPARE(basic.helpWidth(), 240);
+        QCOMPARE(basic.language, QStringLiteral("de_DE"));
+        QCOMPARE(basic.docDir, QStringLiteral("doc"));
+        HelpView* view = basic.helpView();
+        QVERIFY(view);
+        QCOMPARE(view->objectName(), QStringLiteral("HelpView"));
+        QCOMPARE(view->width(), 240);
+        QCOMPARE(view->viewWidget()->contextMenuPolicy(), Qt::NoContextMenu);
+        QCOMPARE(view->viewWidget()->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(view->url(), QUrl(QStringLiteral("about:blank")));
+        QCOMPARE(basic.pageImages().pressed, QStringLiteral(":/Utility/res/page_setup_focus_t.png"));
+    }
+
+    void helpFollowsHoverWithFallbackAndMissingText()
+    {
+        kzo::test::LogCapture log;
+        qBasicPageBase basic;
+        basic.resize(700, 400);
+        basic.show();
+        const int first = kzo::log::sequence();
+        basic.addTabPage(gimbalPage());
+        // Focusing the first sub-page asks for its own help page, which is missing.
+        const QString missingGimbal = QCoreApplication::applicationDirPath() + "/doc/gimbal/en_US/gimbal.html";
+        QCOMPARE(basic.shownHelpHtml(), QStringLiteral("<b>Can't find help page :</b><br />") + missingGimbal);
+        QVERIFY(basic.shownHelpUrl().isEmpty());
+        QCOMPARE(basic.helpView()->html(), basic.shownHelpHtml());
+
+        const QUrl a = QUrl::fromLocalFile(root + "/gimbal/de_DE/A.html");
+        const QUrl b = QUrl::fromLocalFile(root + "/gimbal/en_US/B.html"); // no German page: English
+        sendEnter(outerA);
+        QCOMPARE(basic.shownHelpUrl(), a);
+        QCOMPARE(basic.helpView()->url(), a);
+        sendEnter(innerB);
+        QCOMPARE(basic.shownHelpUrl(), b);
+        sendLeave(innerB);
+        QCOMPARE(basic.shownHelpUrl(), a);
+        sendLeave(outerA);
+
+        basic.showHtmlHelp(QStringLiteral("C"));
+        const QString missingC = QCoreApplication::applicationDirPath() + "/doc/gimbal/en_US/C.html";
+        QCOMPARE(basic.shownHelpHtml(), QStringLiteral("<b>Can't find help page :</b><br />") + missingC);
+
+        const QString dir = QStringLiteral(KZO_TEST_OUTPUT_DIR) + QStringLiteral("/widgets");
+        QDir().mkpath(dir);
+        QVERIFY(basic.grab().save(dir + QStringLiteral("/page_basic_help.png")));
+
+        const QByteArray expected = missingGimbal.toLocal8Bit() + " \n"
+            + kzo::test::logHeader("UIEX", first) + "helpChanged,enter2::B\n"
+            + kzo::test::logHeader("UIEX", first + 1) + "helpChanged,leave2::A\n" + missingC.toLocal8Bit() + " \n";
+        QCOMPARE(log.bytes(), expected);
+    }
+
+    void tips()
+    {
+        qBasicPageBase basic;
+        QVERIFY(basic.tipText(QStringLiteral("A")).isEmpty()); // no sub-page yet
+        basic.addTabPage(gimbalPage());
+        QCOMPARE(basic.tipText(QStringLiteral("A")), QStringLiteral("Tip A auf Deutsch"));
+        QCOMPARE(basic.tipText(QStringLiteral("B")), QStringLiteral("Tip B in English"));
+        QVERIFY(basic.tipText(QStringLiteral("C")).isEmpty());
+        basic.showToolTip(QStringLiteral("B"));
+        QTipLabel* tip = QTipLabel::instance();
+        QVERIFY(tip);
+        QVERIFY(tip->isVisible());
+        QCOMPARE(tip->text(), QStringLiteral("Tip B in English"));
+        QTipLabel::hideText();
+        basic.showToolTip(QStringLiteral("C")); // no tip: nothing shown
+        QVERIFY(!tip->isVisible());
+        delete tip;
+    }
+
+    void linksGoToTheDesktop()
+    {
+        UrlSink sink;
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), &sink, "open");
+        qBasicPageBase basic;
+        basic.resize(700, 400);
+        basic.show();
+        basic.addTabPage(gimbalPage());
+        const QUrl link(QStringLiteral("https://example.org/help"));
+        emit basic.helpView()->linkClicked(link);
+        QCOMPARE(sink.opened.size(), 1);
+        QCOMPARE(sink.opened.first(), link);
+
+#ifdef KZO_HAVE_WEBENGINE
+        // A real click inside the page is refused by the view and handed out.
+        auto* web = qobject_cast<QWebEngineView*>(basic.helpView()->viewWidget());
+        QVERIFY(web);
+        QSignalSpy loaded(basic.helpView(), &HelpView::loadFinished);
+        basic.showHtmlHelp(QStringLiteral("A"));
+        QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), 30000);
+        QVERIFY(loaded.last().at(0).toBool());
+        web->page()->runJavaScript(QStringLiteral("document.getElementById('l').click();"));
+        QTRY_COMPARE_WITH_TIMEOUT(sink.opened.size(), 2, 30000);
+        QCOMPARE(sink.opened.last(), link);
+        QCOMPARE(web->url(), QUrl::fromLocalFile(root + "/gimbal/de_DE/A.html")); // did not navigate
+#else
+        auto* browser = basic.helpView()->viewWidget();
+        QVERIFY(!browser->property("openExternalLinks").toBool());
+        QMetaObject::invokeMethod(browser, "anchorClicked", Q_ARG(QUrl, link));
+        QCOMPARE(sink.opened.size(), 2);
+#endif
+        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    TestHelpView test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_help_view.moc"
