@@ -1,0 +1,93 @@
+#pragma once
+// The program's single client of the maker's update server: server
+// configuration, software, firmware, document and newsletter checks, and the
+// help-document archive. Every request is asynchronous; results arrive as
+// application-model entries and signals.
+#include "online/OnlineTypes.h"
+#include "protocol/Singleton.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QObject>
+#include <QString>
+
+#include <array>
+
+class QDomElement;
+
+class DataUploader : public QObject, public SingletonEx<DataUploader> {
+    Q_OBJECT
+public:
+    // Slot index of each kind of request; 1..12 are firmware module ids.
+    enum ReplyType : int {
+        ReplyServerConfig = 0,
+        ReplyNewsLetter = 13,
+        ReplyDocVersion = 14,
+        ReplyDocDownload = 15,
+        ReplySoftware = 16,
+    };
+    static constexpr int ReplyTypeCount = 17;
+
+    // Larger replies are aborted and handled as empty ones.
+    static constexpr qint64 maxXmlReplyBytes = 1LL << 20;
+    static constexpr qint64 maxArchiveBytes = 64LL << 20;
+
+    explicit DataUploader(QObject* parent = nullptr);
+    ~DataUploader() override;
+
+    void fetchServerConfig();
+    void requestSoftware();
+    bool requestFirmware(int _DeviceId);
+    void requestDocVersion();
+    void requestNewsLetter();
+    void downloadDoc(QString url);
+
+    static int compareVersion(QString current, QString latest);
+    QString docVersion();
+    void saveDocVersion(int version);
+    bool isServerConfigReady() const { return configReady; }
+    void resetReplyFlags();
+
+    bool isReplyFinished(int type) const;
+    int docCode() const { return m_docCode; }
+    // A reply that stalls longer than this is aborted (0 = never).
+    void setTransferTimeout(int ms) { manager.setTransferTimeout(ms); }
+
+signals:
+    void serverAddressStatus(int);
+    void softwareCheckResult(SoftwareInfo&);
+    void firmwareCheckResult(FirmwareDataInfo&);
+    void showNewsLetter(QString url, int version);
+    void currentVersionDisabled();
+    void latestVersion(QString, QString);
+
+public slots:
+    void networkError(QNetworkReply::NetworkError errWhat);
+    void onReplyFinished(QNetworkReply* reply);
+    void onDownloadFinished();
+
+private:
+    QNetworkReply* post(int type, const QString& url, const QByteArray& body);
+    QNetworkReply* get(int type, const QString& url);
+    void watchReply(int type, QNetworkReply* reply);
+    void emitNothing(int type);
+    void setFinished(int type) { IsReplyFinished[static_cast<size_t>(type)] = true; }
+    void applyServerConfig(const QDomElement& root);
+    void handleSoftware(const QDomElement& root);
+    void handleFirmware(int type, const QDomElement& root);
+    void handleDocVersion(const QDomElement& root);
+    void handleNewsLetter(const QDomElement& root);
+    QString docVersionGroup();
+
+    QNetworkAccessManager manager;
+    std::array<QNetworkReply*, ReplyTypeCount> replies{};
+    int m_docCode = 0;
+    std::array<bool, ReplyTypeCount> IsReplyFinished{};
+    bool configReady = false;
+};
+
+// The process-wide instance (created at start-up); nullptr before that.
+inline DataUploader* dataUploader()
+{
+    return DataUploader::instance();
+}

@@ -1,0 +1,23 @@
+#pragma once
+// What the update-server client hands to the dialogs and pages.
+#include <QMetaType>
+#include <QString>
+
+struct SoftwareInfo {
+    QString version;
+    QString note; // address of the release-note page
+    QString url;  // address of the download page
+    bool mustUpdate = false;
+};
+
+struct FirmwareDataInfo {
+    int deviceId = 0;
+    QString version;
+    QString infoUrl;
+    QString fileId; // sent back as "id" to download the image
+    int size = 0;   // 0 means no update
+    QString checksum;
+};
+
+Q_DECLARE_METATYPE(SoftwareInfo)
+Q_DECLARE_METATYPE(FirmwareDataInfo)

@@ -1,0 +1,110 @@
+#pragma once
+// Shared by the online tests: the update-server simulator as a child process
+// and a capture of the logger's output.
+#include "app/logging/Log.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+#include <QTest>
+
+class UpdSim {
+public:
+    UpdSim() = default;
+    UpdSim(const UpdSim&) = delete;
+    UpdSim& operator=(const UpdSim&) = delete;
+    ~UpdSim() { stop(); }
+
+    // Starts kzo-updsim on a free port and waits for its "listening:" line.
+    bool start(const QStringList& args = {})
+    {
+        proc.setProgram(QStringLiteral(KZO_BIN_DIR "/kzo-updsim"));
+        proc.setArguments(QStringList{QStringLiteral("--port"), QStringLiteral("0")} + args);
+        // The simulator's complaints (and sanitizer reports) show in the test output.
+        proc.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        proc.start();
+        if (!proc.waitForStarted(20000))
+            return false;
+        QElapsedTimer t;
+        t.start();
+        while (!buffer.contains('\n') && t.elapsed() < 20000) {
+            proc.waitForReadyRead(500);
+            buffer += proc.readAllStandardOutput();
+        }
+        const QRegularExpression re(QStringLiteral("^listening: (http://127\\.0\\.0\\.1:(\\d+)/)\n"));
+        const auto m = re.match(QString::fromUtf8(buffer));
+        if (!m.hasMatch())
+            return false;
+        base = m.captured(1);
+        return true;
+    }
+
+    void stop()
+    {
+        if (proc.state() != QProcess::NotRunning) {
+            proc.kill();
+            proc.waitForFinished(10000);
+        }
+    }
+
+    // Everything the simulator printed so far.
+    QString log()
+    {
+        buffer += proc.readAllStandardOutput();
+        return QString::fromUtf8(buffer);
+    }
+
+    int count(const QString& needle) { return static_cast<int>(log().count(needle)); }
+
+    QString base; // "http://127.0.0.1:PORT/"
+
+private:
+    QProcess proc;
+    QByteArray buffer;
+};
+
+// Sends the logger's lines and standard-output text to a file for the test.
+class LogCapture {
+public:
+    LogCapture()
+    {
+        file.open();
+        kzo::log::setOutputFd(file.handle());
+    }
+    ~LogCapture() { kzo::log::setOutputFd(-1); }
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+
+    QString text()
+    {
+        QFile f(file.fileName());
+        f.open(QIODevice::ReadOnly);
+        return QString::fromUtf8(f.readAll());
+    }
+
+    // A tagged logger line "[TAG      @ NNNN] TEXT\n" exactly.
+    bool hasLine(const QString& tag, const QString& body)
+    {
+        const QString pattern = QStringLiteral("\\[") + QRegularExpression::escape(tag.leftJustified(8))
+            + QStringLiteral(" @ +\\d+\\] ") + QRegularExpression::escape(body) + QStringLiteral("\n");
+        return QRegularExpression(pattern).match(text()).hasMatch();
+    }
+
+private:
+    QTemporaryFile file;
+};
+
+inline QString appDataPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
+inline void clearAppData()
+{
+    QDir(appDataPath()).removeRecursively();
+}

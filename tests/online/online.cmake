@@ -1,0 +1,11 @@
+# Update-server client, sign-in and the update-server simulator.
+kzo_add_test(test_online_codec SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_online_codec.cpp DEPS kzo_online)
+kzo_add_test(test_online_archive SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_online_archive.cpp DEPS kzo_online)
+kzo_add_test(test_online_uploader SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_online_uploader.cpp DEPS kzo_online TIMEOUT 240)
+kzo_add_test(test_online_login SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_online_login.cpp DEPS kzo_online TIMEOUT 180)
+kzo_add_test(test_online_updsim SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_online_updsim.cpp DEPS kzo_online TIMEOUT 120)
+if(TARGET kzo-updsim)
+    add_dependencies(test_online_updsim kzo-updsim)
+    add_dependencies(test_online_uploader kzo-updsim)
+    add_dependencies(test_online_login kzo-updsim)
+endif()

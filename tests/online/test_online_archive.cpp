@@ -1,0 +1,177 @@
+// Unpacking the help-document archive: entries land under the target folder
+// only, and a refused entry leaves the target folder exactly as it was.
+#include "online/DocArchive.h"
+
+#include <QtTest>
+
+#include <sys/stat.h>
+#include <zip.h>
+
+using namespace kzo::online;
+
+namespace {
+
+struct Entry {
+    QByteArray name;
+    QByteArray data;
+    bool link = false;
+};
+
+bool writeZip(const QString& path, const QList<Entry>& entries)
+{
+    zipFile zf = zipOpen64(QFile::encodeName(path).constData(), APPEND_STATUS_CREATE);
+    if (!zf)
+        return false;
+    bool ok = true;
+    for (const Entry& e : entries) {
+        zip_fileinfo info{};
+        info.tmz_date.tm_year = 2024;
+        info.tmz_date.tm_mday = 1;
+        info.external_fa = static_cast<uLong>(e.link ? (S_IFLNK | 0777) : (S_IFREG | 0644)) << 16;
+        ok = ok
+            && zipOpenNewFileInZip4_64(zf, e.name.constData(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+                                       Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr,
+                                       0, (3u << 8) | 20u, 0, 0)
+                == ZIP_OK;
+        if (ok && !e.data.isEmpty())
+            ok = zipWriteInFileInZip(zf, e.data.constData(), static_cast<unsigned>(e.data.size())) == ZIP_OK;
+        zipCloseFileInZip(zf);
+    }
+    return zipClose(zf, nullptr) == ZIP_OK && ok;
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& data)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+// Relative paths of everything under `dir`, sorted.
+QStringList listing(const QString& dir)
+{
+    QStringList out;
+    QDirIterator it(dir, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out << QDir(dir).relativeFilePath(it.next());
+    out.sort();
+    return out;
+}
+
+} // namespace
+
+class TestOnlineArchive : public QObject {
+    Q_OBJECT
+private slots:
+    void entryNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("safe");
+        QTest::newRow("plain") << "doc/index.html" << true;
+        QTest::newRow("folder") << "doc/en_US/" << true;
+        QTest::newRow("dots inside a name") << "doc/a..b/..c" << true;
+        QTest::newRow("parent") << "../escaped.txt" << false;
+        QTest::newRow("parent inside") << "doc/../../x" << false;
+        QTest::newRow("parent at end") << "doc/.." << false;
+        QTest::newRow("backslash parent") << "doc\\..\\..\\x" << false;
+        QTest::newRow("current") << "./doc/x" << false;
+        QTest::newRow("absolute") << "/etc/passwd" << false;
+        QTest::newRow("absolute backslash") << "\\windows\\x" << false;
+        QTest::newRow("drive letter") << "C:x" << false;
+        QTest::newRow("empty") << "" << false;
+    }
+    void entryNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, safe);
+        QCOMPARE(isSafeEntryName(name), safe);
+    }
+
+    void unpacksIntoTargetOverwritingAndMerging()
+    {
+        QTemporaryDir tmp;
+        const QString zip = tmp.filePath("doc.zip");
+        const QString target = tmp.filePath("app");
+        writeFile(target + "/doc/index.html", "old index");
+        writeFile(target + "/doc/keep.html", "untouched");
+        QVERIFY(writeZip(zip, {{"doc/", {}},
+                               {"doc/index.html", "new index"},
+                               {"doc/en_US/main.html", "main page"},
+                               {"readme.txt", QByteArray(200000, 'r')}}));
+        QString error;
+        QStringList written;
+        QVERIFY2(unpackArchive(zip, target, &error, &written), qPrintable(error));
+        QCOMPARE(readFile(target + "/doc/index.html"), QByteArray("new index"));
+        QCOMPARE(readFile(target + "/doc/keep.html"), QByteArray("untouched"));
+        QCOMPARE(readFile(target + "/doc/en_US/main.html"), QByteArray("main page"));
+        QCOMPARE(readFile(target + "/readme.txt"), QByteArray(200000, 'r'));
+        QCOMPARE(written, QStringList({"doc/index.html", "doc/en_US/main.html", "readme.txt"}));
+        // The staging folder is gone.
+        QCOMPARE(listing(target),
+                 QStringList({"doc", "doc/en_US", "doc/en_US/main.html", "doc/index.html", "doc/keep.html", "readme.txt"}));
+    }
+
+    void refusesUnsafeArchives_data()
+    {
+        QTest::addColumn<QByteArray>("badName");
+        QTest::addColumn<bool>("link");
+        QTest::newRow("dot-dot") << QByteArray("../escaped.txt") << false;
+        QTest::newRow("nested dot-dot") << QByteArray("doc/../../escaped.txt") << false;
+        QTest::newRow("absolute") << QByteArray("/tmp/kzo-archive-test-absolute.txt") << false;
+        QTest::newRow("link") << QByteArray("doc/link") << true;
+    }
+    void refusesUnsafeArchives()
+    {
+        QFETCH(QByteArray, badName);
+        QFETCH(bool, link);
+        QTemporaryDir tmp;
+        const QString zip = tmp.filePath("doc.zip");
+        const QString target = tmp.filePath("work/app");
+        writeFile(target + "/doc/index.html", "old index");
+        const QStringList before = listing(target);
+        // Good entries first, so a partial unpack would show.
+        QVERIFY(writeZip(zip, {{"doc/index.html", "new index"},
+                               {"doc/new.html", "new"},
+                               {badName, link ? QByteArray("/etc/passwd") : QByteArray("escaped"), link}}));
+        QString error;
+        QVERIFY(!unpackArchive(zip, target, &error));
+        QVERIFY(error.contains(QString::fromUtf8(badName)));
+        QCOMPARE(listing(target), before);
+        QCOMPARE(readFile(target + "/doc/index.html"), QByteArray("old index"));
+        QVERIFY(!QFileInfo::exists(tmp.filePath("work/escaped.txt")));
+        QVERIFY(!QFileInfo::exists(tmp.filePath("escaped.txt")));
+        QVERIFY(!QFileInfo::exists("/tmp/kzo-archive-test-absolute.txt"));
+        QVERIFY(QFileInfo::exists(zip));
+    }
+
+    void refusesBrokenArchives()
+    {
+        QTemporaryDir tmp;
+        const QString target = tmp.filePath("app");
+        QString error;
+        writeFile(tmp.filePath("junk.zip"), "this is not an archive");
+        QVERIFY(!unpackArchive(tmp.filePath("junk.zip"), target, &error));
+        QVERIFY(!unpackArchive(tmp.filePath("missing.zip"), target, &error));
+
+        // A damaged entry body fails the whole unpack.
+        const QString zip = tmp.filePath("damaged.zip");
+        QVERIFY(writeZip(zip, {{"doc/a.html", QByteArray(5000, 'a')}, {"doc/b.html", QByteArray(5000, 'b')}}));
+        QByteArray bytes = readFile(zip);
+        const qsizetype at = bytes.indexOf("doc/b.html") + 12;
+        bytes[at] = static_cast<char>(bytes[at] ^ 0x5A);
+        bytes[at + 1] = static_cast<char>(bytes[at + 1] ^ 0x5A);
+        writeFile(zip, bytes);
+        QVERIFY(!unpackArchive(zip, target, &error));
+        QCOMPARE(listing(target), QStringList());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOnlineArchive)
+#include "test_online_archive.moc"

@@ -1,0 +1,171 @@
+#include "SimOptions.h"
+
+#include <QCommandLineParser>
+
+namespace updsim {
+
+namespace {
+
+struct FaultName {
+    Fault fault;
+    const char* name;
+};
+
+constexpr FaultName faultNames[] = {
+    {Fault::Empty, "empty"},          {Fault::Malformed, "malformed"}, {Fault::Percent, "percent"},
+    {Fault::Slow, "slow"},            {Fault::Cut, "cut"},             {Fault::Oversize, "oversize"},
+    {Fault::BadSize, "bad-size"},     {Fault::BadMd5, "bad-md5"},      {Fault::ZipDotDot, "zip-dotdot"},
+    {Fault::ZipLink, "zip-link"},     {Fault::ZipAbsolute, "zip-absolute"},
+};
+
+const QStringList routes = {QStringLiteral("config"), QStringLiteral("software"), QStringLiteral("firmware"),
+                            QStringLiteral("download"), QStringLiteral("doc"), QStringLiteral("doczip"),
+                            QStringLiteral("news"), QStringLiteral("login"), QStringLiteral("all")};
+
+const char* helpText = R"(
+Stand-in for the maker's update server and account service, on 127.0.0.1 only.
+The first line printed is "listening: http://127.0.0.1:PORT/"; then one block per
+request: "request: METHOD PATH", "  body: RAW", one "  item: key=value" per form
+item (decoded), and "response: PATH STATUS BYTES [faults]".
+
+Routes:
+  GET  /server_config.xml  configuration document, addresses point back here
+  POST /software           items ssid, series, software
+  POST /firmware           items [sn,] hwid, firmware, series, ssid, software
+                           (debug=1 with user and password checks the user table)
+  POST /download           items ssid, id: the firmware image for a file id
+  POST /doc                items ssid, series, software, doc
+  GET  /doc.zip            the help-document archive
+  POST /news               items ssid, series, software
+  POST /login              items email, password, series, language
+  GET  anything else       a small HTML page (help, release notes, registration)
+
+Faults (--fault KIND@ROUTE, repeatable; ROUTE is one of
+config, software, firmware, download, doc, doczip, news, login, all):
+  empty         200 with an empty body
+  malformed     truncated markup
+  percent       the whole body percent-encoded (%3C for "<")
+  slow          the reply is held back --slow-ms milliseconds
+  cut           announces the full length, sends half of it and closes
+  oversize      announces and streams a body past the client's bound
+                (1 MiB + 1 for XML, 64 MiB + 1 for archives and images)
+  bad-size      the downloaded image is one byte short of the announced size
+  bad-md5       the announced checksum does not match the image
+  zip-dotdot    doc.zip also holds "../escaped.txt"
+  zip-link      doc.zip also holds a symbolic link "doc/link" -> /etc/passwd
+  zip-absolute  doc.zip also holds "/tmp/kzo-updsim-absolute.txt"
+)";
+
+} // namespace
+
+QString faultName(Fault f)
+{
+    for (const auto& n : faultNames) {
+        if (n.fault == f)
+            return QString::fromLatin1(n.name);
+    }
+    return {};
+}
+
+bool faultFromName(const QString& name, Fault* out)
+{
+    for (const auto& n : faultNames) {
+        if (name == QLatin1String(n.name)) {
+            *out = n.fault;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool parseOptions(const QStringList& args, Options& o, QString* error)
+{
+    QCommandLineParser p;
+    p.setApplicationDescription(QString::fromLatin1(helpText));
+    p.addHelpOption();
+    const QCommandLineOption port("port", "TCP port on 127.0.0.1; 0 picks a free one (default 8780).", "N", "8780");
+    const QCommandLineOption seed("seed", "Seed of the generated images, login identifiers and --fault-rate draws (default 1).", "N", "1");
+    const QCommandLineOption fault("fault", "Inject fault KIND on ROUTE (see above); repeatable.", "KIND@ROUTE");
+    const QCommandLineOption faultRate("fault-rate", "Probability 0..1 that a request on a faulted route gets its faults (default 1).", "P", "1");
+    const QCommandLineOption slowMs("slow-ms", "Delay of the slow fault in milliseconds (default 1500).", "MS", "1500");
+    const QCommandLineOption oversize("oversize-bytes", "Body length of the oversize fault (default: just past the client's bound).", "N");
+    const QCommandLineOption noLogin("no-login-url", "Serve the configuration with an empty Login/Url.");
+    const QCommandLineOption swLatest("software-latest", "Latest application version (default 1.10); newer than the client's gives code 1.", "VER", "1.10");
+    const QCommandLineOption swStatus("software-status", "Status of an offered application: 0 normal, 1 must update, 2 client version disabled (default 0).", "N", "0");
+    const QCommandLineOption fwVersion("firmware-version", "Latest firmware version of every module (default 2.0.0.0).", "VER", "2.0.0.0");
+    const QCommandLineOption fwSize("firmware-size", "Size of generated firmware images in bytes (default 4096).", "N", "4096");
+    const QCommandLineOption fwDir("firmware-dir", "Serve images from DIR/<module>.bin (module = series after the last \"_\", e.g. mc.bin, receiver58G.bin) instead of generated ones.", "DIR");
+    const QCommandLineOption docVersion("doc-version", "Document version on offer; a client with a lower \"doc\" is sent doc.zip (default 0: never).", "N", "0");
+    const QCommandLineOption docDir("doc-dir", "Build doc.zip from the files under DIR (stored as doc/<relative path>); default: a few generated pages.", "DIR");
+    const QCommandLineOption newsId("news-id", "Newsletter id (default 7).", "ID", "7");
+    const QCommandLineOption newsVersion("news-version", "Newsletter version (default 3).", "N", "3");
+    const QCommandLineOption user("user", "Account EMAIL:PASSWORD[:inactive]; repeatable (default pilot@example.com:secret1). The password matches as given or as its MD5 digest.", "ACCOUNT");
+    const QCommandLineOption loginError("login-error", "Refuse every login with this error_code (e.g. 3001, 1002, 4002).", "CODE");
+    p.addOptions({port, seed, fault, faultRate, slowMs, oversize, noLogin, swLatest, swStatus, fwVersion, fwSize, fwDir,
+                  docVersion, docDir, newsId, newsVersion, user, loginError});
+    if (!p.parse(args)) {
+        *error = p.errorText();
+        return false;
+    }
+    if (p.isSet("help"))
+        p.showHelp(0);
+
+    bool ok = true;
+    auto toInt = [&](const QCommandLineOption& opt) {
+        bool good = false;
+        const int v = p.value(opt).toInt(&good);
+        if (!good) {
+            ok = false;
+            *error = QStringLiteral("--%1: not a number").arg(opt.names().first());
+        }
+        return v;
+    };
+    const int portValue = toInt(port);
+    if (portValue < 0 || portValue > 65535) {
+        *error = QStringLiteral("--port: out of range");
+        return false;
+    }
+    o.port = static_cast<quint16>(portValue);
+    o.seed = static_cast<quint32>(p.value(seed).toUInt());
+    o.faultRate = p.value(faultRate).toDouble();
+    o.slowMs = toInt(slowMs);
+    if (p.isSet(oversize))
+        o.oversizeBytes = p.value(oversize).toLongLong();
+    o.noLoginUrl = p.isSet(noLogin);
+    o.softwareLatest = p.value(swLatest);
+    o.softwareStatus = toInt(swStatus);
+    o.firmwareVersion = p.value(fwVersion);
+    o.firmwareSize = toInt(fwSize);
+    o.firmwareDir = p.value(fwDir);
+    o.docVersion = toInt(docVersion);
+    o.docDir = p.value(docDir);
+    o.newsId = p.value(newsId);
+    o.newsVersion = toInt(newsVersion);
+    if (p.isSet(loginError))
+        o.loginError = toInt(loginError);
+    if (!ok)
+        return false;
+
+    for (const QString& faultArg : p.values(fault)) {
+        const QStringList parts = faultArg.split(QLatin1Char('@'));
+        Fault f{};
+        if (parts.size() != 2 || !faultFromName(parts[0], &f) || !routes.contains(parts[1])) {
+            *error = QStringLiteral("--fault: cannot read \"%1\" (KIND@ROUTE)").arg(faultArg);
+            return false;
+        }
+        if (!o.faults[parts[1]].contains(f))
+            o.faults[parts[1]].append(f);
+    }
+    const QStringList accounts = p.values(user);
+    for (const QString& a : accounts.isEmpty() ? QStringList{QStringLiteral("pilot@example.com:secret1")} : accounts) {
+        const QStringList parts = a.split(QLatin1Char(':'));
+        if (parts.size() < 2 || parts[0].isEmpty()) {
+            *error = QStringLiteral("--user: cannot read \"%1\" (EMAIL:PASSWORD[:inactive])").arg(a);
+            return false;
+        }
+        o.users.append(User{parts[0], parts[1], !(parts.size() > 2 && parts[2] == QLatin1String("inactive"))});
+    }
+    return true;
+}
+
+} // namespace updsim

@@ -1,0 +1,326 @@
+#include "UpdateServer.h"
+
+#include "SimContent.h"
+
+#include <QFile>
+#include <QUrlQuery>
+
+#include <cstdio>
+
+namespace updsim {
+
+namespace {
+
+void out(const QString& line)
+{
+    std::fputs(line.toUtf8().constData(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+QByteArray xmlEscape(const QString& s)
+{
+    return s.toHtmlEscaped().toUtf8();
+}
+
+QByteArray element(const char* name, const QString& text)
+{
+    return QByteArray("<") + name + '>' + xmlEscape(text) + "</" + name + '>';
+}
+
+HttpResponse xmlReply(const QByteArray& inner)
+{
+    HttpResponse r;
+    r.body = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<result>" + inner + "</result>\n";
+    return r;
+}
+
+HttpResponse htmlPage(const QByteArray& path)
+{
+    HttpResponse r;
+    r.contentType = "text/html; charset=utf-8";
+    r.body = "<html><body><p>kzo-updsim page " + QString::fromLatin1(path).toHtmlEscaped().toUtf8() + "</p></body></html>\n";
+    return r;
+}
+
+constexpr qint64 xmlBound = 1LL << 20;
+constexpr qint64 archiveBound = 64LL << 20;
+
+} // namespace
+
+UpdateServer::UpdateServer(Options options, QObject* parent)
+    : QObject(parent), opt(std::move(options)), rng(opt.seed)
+{
+    connect(&server, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket* s = server.nextPendingConnection())
+            new HttpConnection(s, [this](const HttpRequest& r) { return handle(r); }, this);
+    });
+}
+
+bool UpdateServer::listen(QString* error)
+{
+    if (!server.listen(QHostAddress::LocalHost, opt.port)) {
+        *error = server.errorString();
+        return false;
+    }
+    return true;
+}
+
+QString UpdateServer::baseUrl() const
+{
+    return QStringLiteral("http://127.0.0.1:%1/").arg(server.serverPort());
+}
+
+QString UpdateServer::item(const Form& form, const char* key)
+{
+    for (const auto& kv : form) {
+        if (kv.first == QLatin1String(key))
+            return kv.second;
+    }
+    return {};
+}
+
+QList<Fault> UpdateServer::faultsFor(const QString& route)
+{
+    QList<Fault> f = opt.faults.value(route) + opt.faults.value(QStringLiteral("all"));
+    if (f.isEmpty())
+        return f;
+    if (opt.faultRate < 1.0) {
+        std::uniform_real_distribution<double> draw(0.0, 1.0);
+        if (draw(rng) >= opt.faultRate)
+            return {};
+    }
+    return f;
+}
+
+HttpResponse UpdateServer::handle(const HttpRequest& req)
+{
+    out(QStringLiteral("request: %1 %2").arg(QString::fromLatin1(req.method), QString::fromLatin1(req.path)));
+    const QByteArray raw = req.method == "GET" ? req.query : req.body;
+    Form form;
+    if (!raw.isEmpty()) {
+        out(QStringLiteral("  body: ") + QString::fromLatin1(raw));
+        for (const QByteArray& pair : raw.split('&')) {
+            const qsizetype eq = pair.indexOf('=');
+            const QByteArray k = eq < 0 ? pair : pair.left(eq);
+            const QByteArray v = eq < 0 ? QByteArray() : pair.mid(eq + 1);
+            form.append({QString::fromUtf8(QByteArray::fromPercentEncoding(k)),
+                         QString::fromUtf8(QByteArray::fromPercentEncoding(v))});
+            out(QStringLiteral("  item: %1=%2").arg(form.last().first, form.last().second));
+        }
+    }
+
+    QString route;
+    const QByteArray& p = req.path;
+    if (p == "/server_config.xml" || p == "/config")
+        route = QStringLiteral("config");
+    else if (p == "/software")
+        route = QStringLiteral("software");
+    else if (p == "/firmware")
+        route = QStringLiteral("firmware");
+    else if (p == "/download")
+        route = QStringLiteral("download");
+    else if (p == "/doc")
+        route = QStringLiteral("doc");
+    else if (p == "/doc.zip")
+        route = QStringLiteral("doczip");
+    else if (p == "/news")
+        route = QStringLiteral("news");
+    else if (p == "/login")
+        route = QStringLiteral("login");
+
+    const QList<Fault> faults = route.isEmpty() ? QList<Fault>() : faultsFor(route);
+    HttpResponse r;
+    if (route == QLatin1String("config"))
+        r = routeConfig();
+    else if (route == QLatin1String("software"))
+        r = routeSoftware(form);
+    else if (route == QLatin1String("firmware"))
+        r = routeFirmware(form, faults);
+    else if (route == QLatin1String("download"))
+        r = routeDownload(item(form, "id"), faults);
+    else if (route == QLatin1String("doc"))
+        r = routeDoc(form);
+    else if (route == QLatin1String("doczip"))
+        r = routeDocZip(faults);
+    else if (route == QLatin1String("news"))
+        r = routeNews();
+    else if (route == QLatin1String("login"))
+        r = routeLogin(form);
+    else if (req.method == "GET")
+        r = htmlPage(req.path);
+    else
+        r.status = 404;
+
+    QStringList applied;
+    for (Fault f : faults) {
+        applied << faultName(f);
+        switch (f) {
+        case Fault::Empty:
+            r.body.clear();
+            break;
+        case Fault::Malformed:
+            r.body = r.body.left(r.body.size() / 2) + "<<broken";
+            break;
+        case Fault::Percent:
+            r.body = r.body.toPercentEncoding();
+            break;
+        case Fault::Slow:
+            r.delayMs = opt.slowMs;
+            break;
+        case Fault::Cut:
+            r.cut = true;
+            break;
+        case Fault::Oversize:
+            r.streamBytes = opt.oversizeBytes >= 0
+                ? opt.oversizeBytes
+                : (route == QLatin1String("doczip") || route == QLatin1String("download") ? archiveBound : xmlBound) + 1;
+            break;
+        default:
+            break; // content faults were applied by the route
+        }
+    }
+    const qint64 size = r.streamBytes >= 0 ? r.streamBytes : r.body.size();
+    out(QStringLiteral("response: %1 %2 %3%4")
+            .arg(QString::fromLatin1(req.path))
+            .arg(r.status)
+            .arg(size)
+            .arg(applied.isEmpty() ? QString() : QStringLiteral(" [") + applied.join(QLatin1Char(',')) + QLatin1Char(']')));
+    return r;
+}
+
+HttpResponse UpdateServer::routeConfig()
+{
+    HttpResponse r;
+    r.body = configDocument(baseUrl(), opt.noLoginUrl);
+    return r;
+}
+
+HttpResponse UpdateServer::routeSoftware(const Form& form)
+{
+    const QString client = item(form, "software");
+    // A disabled version is reported whatever the client's version is.
+    const bool offer = opt.softwareStatus == 2 || compareVersions(client, opt.softwareLatest) < 0;
+    QByteArray inner = element("code", offer ? QStringLiteral("1") : QStringLiteral("0"));
+    inner += "<latest>" + element("firmware", opt.firmwareVersion) + element("software", opt.softwareLatest) + "</latest>";
+    if (offer) {
+        inner += element("ver", opt.softwareLatest);
+        inner += element("note", baseUrl() + QStringLiteral("notes/") + opt.softwareLatest + QStringLiteral(".html"));
+        inner += element("url", baseUrl() + QStringLiteral("downloads/"));
+        inner += element("status", QString::number(opt.softwareStatus));
+    }
+    return xmlReply(inner);
+}
+
+QByteArray UpdateServer::imageFor(const QString& module, bool* found) const
+{
+    *found = false;
+    if (module.isEmpty())
+        return {};
+    if (!opt.firmwareDir.isEmpty()) {
+        QFile f(opt.firmwareDir + QLatin1Char('/') + module + QStringLiteral(".bin"));
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        *found = true;
+        return f.readAll();
+    }
+    *found = true;
+    return generatedImage(opt.seed, module, opt.firmwareVersion, opt.firmwareSize);
+}
+
+HttpResponse UpdateServer::routeFirmware(const Form& form, const QList<Fault>& faults)
+{
+    if (item(form, "debug") == QLatin1String("1")) {
+        bool active = false;
+        if (!checkUser(item(form, "user"), item(form, "password"), &active) || !active)
+            return xmlReply(element("code", QStringLiteral("1")));
+    }
+    const QString module = moduleOfSeries(item(form, "series"));
+    bool found = false;
+    const QByteArray image = imageFor(module, &found);
+    const QString client = item(form, "firmware");
+    const bool offer = found && (client.isEmpty() || compareVersions(client, opt.firmwareVersion) < 0);
+    if (!offer)
+        return xmlReply(element("code", QStringLiteral("0")) + "<latest><files><f0/></files></latest>");
+    const QString fileId = module + QLatin1Char('-') + opt.firmwareVersion;
+    const QString checksum = faults.contains(Fault::BadMd5) ? md5Hex(image + "x") : md5Hex(image);
+    QByteArray inner = element("code", QStringLiteral("0"));
+    inner += "<latest>" + element("id", QString::number(100 + module.size())) + element("ver", opt.firmwareVersion);
+    inner += "<files><f0 size=\"" + QByteArray::number(image.size()) + "\" checksum=\"" + checksum.toLatin1() + "\">"
+        + xmlEscape(fileId) + "</f0></files></latest>";
+    return xmlReply(inner);
+}
+
+HttpResponse UpdateServer::routeDownload(const QString& id, const QList<Fault>& faults)
+{
+    // File ids are "<module>-<version>" as announced by the firmware check.
+    const qsizetype dash = id.lastIndexOf(QLatin1Char('-'));
+    HttpResponse r;
+    r.contentType = "application/octet-stream";
+    if (dash <= 0 || id.mid(dash + 1) != opt.firmwareVersion) {
+        r.status = 404;
+        return r;
+    }
+    bool found = false;
+    r.body = imageFor(id.left(dash), &found);
+    if (!found) {
+        r.status = 404;
+        return r;
+    }
+    if (faults.contains(Fault::BadSize))
+        r.body.chop(1);
+    return r;
+}
+
+HttpResponse UpdateServer::routeDoc(const Form& form)
+{
+    const int client = item(form, "doc").toInt();
+    if (opt.docVersion > client)
+        return xmlReply(element("code", QString::number(opt.docVersion)) + element("url", baseUrl() + QStringLiteral("doc.zip")));
+    return xmlReply(element("code", QStringLiteral("0")) + element("url", QString()));
+}
+
+HttpResponse UpdateServer::routeDocZip(const QList<Fault>& faults)
+{
+    HttpResponse r;
+    r.contentType = "application/zip";
+    r.body = buildZip(docEntries(opt.docDir, opt.docVersion, faults));
+    if (r.body.isEmpty())
+        r.status = 500;
+    return r;
+}
+
+HttpResponse UpdateServer::routeNews()
+{
+    return xmlReply(element("id", opt.newsId) + element("code", QString::number(opt.newsVersion)));
+}
+
+bool UpdateServer::checkUser(const QString& email, const QString& password, bool* active) const
+{
+    for (const User& u : opt.users) {
+        if (u.email == email && (password == u.password || password == md5Hex(u.password.toUtf8()))) {
+            *active = u.active;
+            return true;
+        }
+    }
+    return false;
+}
+
+HttpResponse UpdateServer::routeLogin(const Form& form)
+{
+    auto refuse = [](int code) {
+        return xmlReply(element("code", QStringLiteral("0")) + element("msg", QStringLiteral("refused"))
+                        + element("error_code", QString::number(code)));
+    };
+    if (opt.loginError != 0)
+        return refuse(opt.loginError);
+    bool active = false;
+    if (!checkUser(item(form, "email"), item(form, "password"), &active))
+        return refuse(3001);
+    if (!active)
+        return refuse(1002);
+    const QString ssid = QStringLiteral("S%1").arg(static_cast<quint32>(rng()) | 1u, 8, 16, QLatin1Char('0'));
+    return xmlReply(element("code", ssid) + element("msg", QStringLiteral("ok")) + element("error_code", QStringLiteral("0")));
+}
+
+} // namespace updsim
