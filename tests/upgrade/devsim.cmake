@@ -1,0 +1,18 @@
+# kzo-flash and the engine against the device simulator over a pty.
+if(TARGET kzo-flash AND TARGET kzo-devsim)
+    kzo_add_test(test_flash_devsim
+        SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_flash_devsim.cpp
+        DEPS Qt6::Core
+        TIMEOUT 300)
+    add_dependencies(test_flash_devsim kzo-flash kzo-devsim)
+endif()
+if(TARGET kzo-devsim AND TARGET kzo_link)
+    kzo_add_test(test_upgrade_link
+        SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_upgrade_link.cpp
+        DEPS kzo_upgrade kzo_link
+        TIMEOUT 180)
+    add_dependencies(test_upgrade_link kzo-devsim)
+endif()
+kzo_add_test(test_flash_job
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_flash_job.cpp
+    DEPS kzo_flash_job)

@@ -1,0 +1,82 @@
+// kzo-flash's command line: module names, codes and the image argument.
+#include "upgrade/flash/FlashJob.h"
+
+#include <QTest>
+
+using namespace kzo::flash;
+
+namespace {
+ParsedJob parse(std::vector<std::string> args)
+{
+    args.insert(args.begin(), "kzo-flash");
+    return parseFlashJob(args);
+}
+} // namespace
+
+class TestFlashJob : public QObject {
+    Q_OBJECT
+private slots:
+    void modules_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("module");
+        QTest::addColumn<int>("path");
+        QTest::newRow("mc") << "mc" << 1 << int(ImagePath::RawFile);
+        QTest::newRow("cmu") << "cmu" << 12 << int(ImagePath::RawFile);
+        QTest::newRow("pitch") << "pitch" << 13 << int(ImagePath::HexFile);
+        QTest::newRow("roll") << "roll" << 14 << int(ImagePath::HexFile);
+        QTest::newRow("yaw") << "yaw" << 15 << int(ImagePath::HexFile);
+        QTest::newRow("imu") << "imu" << 2 << int(ImagePath::Imu);
+        QTest::newRow("led") << "led" << 4 << int(ImagePath::Can);
+        QTest::newRow("gps") << "gps" << 3 << int(ImagePath::Can);
+        QTest::newRow("pmu") << "pmu" << 7 << int(ImagePath::Can);
+        QTest::newRow("receiver") << "receiver" << 9 << int(ImagePath::Can);
+        QTest::newRow("nv08c") << "nv08c" << 10 << int(ImagePath::Can);
+        QTest::newRow("glonass") << "glonass" << 11 << int(ImagePath::Can);
+        QTest::newRow("code") << "200" << 200 << int(ImagePath::Can);
+        QTest::newRow("code 1") << "1" << 1 << int(ImagePath::Can);
+    }
+    void modules()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, module);
+        QFETCH(int, path);
+        const ParsedJob p = parse({"--module", name.toStdString(), "fw.bin"});
+        QVERIFY2(p.error.empty(), p.error.c_str());
+        QCOMPARE(int(p.job.module), module);
+        QCOMPARE(int(p.job.path), path);
+        QCOMPARE(p.job.image, std::string("fw.bin"));
+        const ParsedJob q = parse({"fw.bin", "--module=" + name.toStdString()});
+        QCOMPARE(int(q.job.module), module);
+        QVERIFY(q.error.empty());
+    }
+
+    void errors_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("nothing") << QStringList{} << "--module is required";
+        QTest::newRow("no name") << QStringList{"--module"} << "--module needs a module name";
+        QTest::newRow("no image") << QStringList{"--module", "mc"} << "no image file given";
+        QTest::newRow("two images") << QStringList{"--module", "mc", "a", "b"} << "more than one image file given";
+        QTest::newRow("twice") << QStringList{"--module", "mc", "--module", "cmu", "a"} << "--module given twice";
+        QTest::newRow("unknown option") << QStringList{"--fast", "--module", "mc", "a"} << "unknown option --fast";
+        QTest::newRow("imu code") << QStringList{"--module", "2", "a"} << "unknown module 2";
+        QTest::newRow("zero") << QStringList{"--module", "0", "a"} << "unknown module 0";
+        QTest::newRow("too big") << QStringList{"--module", "256", "a"} << "unknown module 256";
+        QTest::newRow("not decimal") << QStringList{"--module", "0x10", "a"} << "unknown module 0x10";
+        QTest::newRow("upper case") << QStringList{"--module", "MC", "a"} << "unknown module MC";
+    }
+    void errors()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, error);
+        std::vector<std::string> v;
+        for (const QString& a : args)
+            v.push_back(a.toStdString());
+        QCOMPARE(QString::fromStdString(parse(v).error), error);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFlashJob)
+#include "test_flash_job.moc"
