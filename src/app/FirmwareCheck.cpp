@@ -1,0 +1,33 @@
+#include "app/FirmwareCheck.h"
+
+namespace kzo::app {
+
+QString versionText(uint32_t word)
+{
+    return QStringLiteral("%1.%2").arg((word >> 24) & 0xFF).arg(word & 0xFF);
+}
+
+int compareFirmware(std::pair<int, int> software, std::pair<int, int> device)
+{
+    if (software == device)
+        return 0;
+    if (device.first != software.first)
+        return device.first < software.first ? 1 : 2;
+    return device.second < software.second ? 1 : 2;
+}
+
+const char* loaderVersionKey(int loaderDevice)
+{
+    switch (loaderDevice) {
+    case 1: return "fw_mc";
+    case 4: return "fw_led";
+    case 3: return "fw_gps";
+    case 2: return "fw_imu";
+    case 7: return "fw_pmu";
+    case 9: return "fw_receiver";
+    case 12: return "fw_cmu";
+    default: return nullptr;
+    }
+}
+
+} // namespace kzo::app

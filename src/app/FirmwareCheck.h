@@ -1,0 +1,41 @@
+#pragma once
+// Pure pieces of the main window's device bookkeeping: version texts from the
+// version replies, the firmware-compatibility verdict and the order in which
+// held-back firmware queries go to the update server.
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <utility>
+
+namespace kzo::app {
+
+// "%d.%d" of the top byte and the low byte of a version word.
+QString versionText(uint32_t word);
+
+// 0: the device's (minor, hide) pair equals the software's; 1: the device is
+// older at the first differing part; 2: it is newer.
+int compareFirmware(std::pair<int, int> software, std::pair<int, int> device);
+
+// Firmware-query flag bits and the module code each asks for, in the order
+// the queries are sent.
+struct FirmwareQuery {
+    uint32_t bit;
+    int module;
+};
+inline constexpr std::array<FirmwareQuery, 9> firmwareQueryOrder = {{
+    {0x001, 1},  // main controller
+    {0x002, 2},  // IMU
+    {0x004, 4},  // LED
+    {0x008, 3},  // GPS
+    {0x010, 7},  // PMU
+    {0x040, 11}, // GLONASS
+    {0x020, 9},  // receiver
+    {0x080, 10}, // NV08C
+    {0x100, 12}, // CMU
+}};
+
+// The application-model key that gets "0" for the module found in loader
+// mode, or nullptr when that module has no version key here.
+const char* loaderVersionKey(int loaderDevice);
+
+} // namespace kzo::app

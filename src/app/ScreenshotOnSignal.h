@@ -1,0 +1,27 @@
+#pragma once
+// Saves a picture of a widget each time the process receives SIGUSR1, when
+// the environment names a file in KZO_SCREENSHOT (unattended runs and tests
+// take their screenshots this way, also without a display server).
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+class QSocketNotifier;
+
+namespace kzo::app {
+
+class ScreenshotOnSignal : public QObject {
+    Q_OBJECT
+public:
+    explicit ScreenshotOnSignal(QWidget* target);
+    ~ScreenshotOnSignal() override;
+
+private:
+    void save();
+
+    QPointer<QWidget> target;
+    QString path;
+    QSocketNotifier* notifier = nullptr;
+};
+
+} // namespace kzo::app

@@ -1,0 +1,226 @@
+#include "app/Startup.h"
+
+#include "app/AppPaths.h"
+#include "app/AppSettings.h"
+#include "app/ConnectWatch.h"
+#include "app/Language.h"
+#include "app/LanguageConfig.h"
+#include "app/PageSetup.h"
+#include "app/QuitOnSignal.h"
+#include "app/ScreenshotOnSignal.h"
+#include "app/SingleInstance.h"
+#include "app/config/GlobalCfg.h"
+#include "app/framework/qHtmlHelper.h"
+#include "app/framework/qResources.h"
+#include "app/logging/Log.h"
+#include "app/qMainFrame.h"
+#include "app/qWelcome.h"
+#include "commands/qAppModel.h"
+#include "commands/qCmdQueue.h"
+#include "commands/qConnector.h"
+#include "link/DeviceFinder.h"
+#include "link/SimpleDevIo.h"
+#include "online/DataUploader.h"
+#include "protocol/DevAckID.h"
+#include "protocol/FrameCodec.h"
+#include "protocol/GlobalDataCache.h"
+#include "resources/KzoResources.h"
+#include "upgrade/DevUpgrade.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QMessageBox>
+#include <QPointer>
+#include <QThread>
+#include <QTimer>
+#include <QTranslator>
+#include <QXmlStreamWriter>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace kzo::app {
+namespace {
+
+// A start-up refusal: modal box, closed by itself when the environment asks.
+void refusalBox(QMessageBox::Icon icon, const QString& title, const QString& text)
+{
+    QMessageBox box(icon, title, text, QMessageBox::Ok);
+    bool ok = false;
+    const int timeout = qEnvironmentVariableIntValue(dialogTimeoutEnv, &ok);
+    if (ok && timeout > 0)
+        QTimer::singleShot(timeout, &box, &QMessageBox::accept);
+    box.exec();
+}
+
+// At exit in a debug build the application model is kept in "model.xml".
+void saveModelAtExit()
+{
+    if constexpr (!debugMode)
+        return;
+    QFile file(QStringLiteral("model.xml"));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return;
+    QXmlStreamWriter xml(&file);
+    xml.setAutoFormatting(true);
+    xml.writeStartDocument();
+    xml.writeStartElement(QStringLiteral("model"));
+    for (const auto& [key, value] : appModel().snapshot()) {
+        xml.writeStartElement(QStringLiteral("item"));
+        xml.writeAttribute(QStringLiteral("key"), QString::fromStdString(key));
+        xml.writeAttribute(QStringLiteral("value"), value);
+        xml.writeEndElement();
+    }
+    xml.writeEndElement();
+    xml.writeEndDocument();
+}
+
+} // namespace
+
+int run(int argc, char** argv)
+{
+    appModel().setStatus(AppIdle);
+
+    StartupArgs args = parseStartupArgs(argc, argv);
+    if (!args.error.empty()) {
+        logStdout("%s\nusage: kzo-assistant [--port PATH]... [--no-udev] [--server-config URL]\n", args.error.c_str());
+        return 2;
+    }
+    std::vector<char*> qtArgv;
+    for (std::string& a : args.rest)
+        qtArgv.push_back(a.data());
+    qtArgv.push_back(nullptr);
+    int qtArgc = static_cast<int>(args.rest.size());
+
+    // The help view's web engine needs shared GL contexts set before the
+    // application exists, and refuses its sandbox to root.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+
+    QApplication app(qtArgc, qtArgv.data());
+    QCoreApplication::setOrganizationName(QStringLiteral("KZO"));
+    QCoreApplication::setApplicationName(QString::fromLatin1(kzoApplicationName));
+    // Remembered now, acted upon once the language is in place.
+    SingleInstance instance;
+    kzo::initResources();
+
+    GlobalCfg cfg;
+    auto* resources = new qResources(&app);
+    auto* queue = new orb::qCmdQueue(&app);
+    auto uploader = std::make_unique<DataUploader>();
+
+    logStdout("Product:%s \n", cfg.series.toUtf8().constData());
+    QFont font(QStringLiteral("Arial"), 9, QFont::Normal, false);
+    QApplication::setFont(font);
+
+    QTranslator translator;
+    {
+        auto settings = openSettings();
+        loadLanguage(translator, *settings, dataDir());
+    }
+
+    resources->fill(debugMode, languageOf(currentLocale()));
+    QApplication::setWindowIcon(QIcon(resources->appIcon));
+
+    if (instance.alreadyRunning()) {
+        refusalBox(QMessageBox::Information, cfg.series, resources->alreadyRunning);
+        return 1;
+    }
+
+    currentDevIo = &orb::simpleDevIo();
+
+    appModel().setValue("series", cfg.series);
+    appModel().setValue("software", cfg.software);
+    appModel().setValue("doc_version", cfg.doc_version);
+
+    if (!isSoftwareEnabled()) {
+        refusalBox(QMessageBox::Warning, QObject::tr("Warning"),
+                   QObject::tr("Current version of application has been disabled,Please download the latest version!"));
+        return 0;
+    }
+
+    appModel().setValue("request_xml_url", args.serverConfig.isEmpty() ? cfg.request_xml_url : args.serverConfig);
+
+    auto splash = std::make_unique<qWelcome>(resources->splash, resources->skipButtonStyle);
+    splash->show();
+    QCoreApplication::processEvents();
+
+    auto* connector = new qConnector(&app);
+    new qHtmlHelper(&app);
+    orb::DevAckID ackPrinter;
+    orb::DevUpgrade upgrade;
+
+    orb::DevIo* io = currentDevIo;
+    io->addListener(&ackPrinter);
+    io->addListener(&upgrade);
+    io->addListener(connector);
+    io->addListener(queue);
+
+    frameCrcSeed = cfg.crcSeed;
+    frameCrcEnabled = cfg.crcEnabled;
+
+    auto window = std::make_unique<qMainFrame>();
+    setMainFrame(window.get());
+    io->addListener(window.get());
+
+    auto pages = std::make_unique<PageSetup>(*window);
+    window->setAttribute(Qt::WA_TranslucentBackground);
+    window->layoutPageButtons();
+    window->buildLanguageMenu();
+    window->focusPage(0);
+
+    // A port the finder reports but that cannot be opened raises the
+    // connection-failure warning, with advice when permission is missing.
+    QPointer<qMainFrame> target = window.get();
+    ConnectWatch watch(
+        *io, [] { return !orb::simpleDevIo().connectedPort().empty(); },
+        [target](QString hint) {
+            QMetaObject::invokeMethod(
+                qApp,
+                [target, hint] {
+                    if (!target)
+                        return;
+                    target->setConnectFailureHint(hint);
+                    target->onConnectFail();
+                },
+                Qt::QueuedConnection);
+        });
+    FinderOptions finder;
+    finder.ports = args.ports;
+    finder.useUdev = args.useUdev;
+    setFinderOptions(finder);
+    setDeviceListener(&watch);
+    startDeviceFinder();
+    orb::dataCache().blocks.startupDone = 1;
+
+    while (!connector->isConnected() && splash->isVisible()) {
+        QCoreApplication::processEvents();
+        QThread::msleep(50);
+    }
+    window->show();
+    splash->finish(window.get());
+    ScreenshotOnSignal screenshots(window.get());
+    QuitOnSignal quitOnSignal;
+
+    appModel().setStatus(AppIdle);
+    std::atexit(saveModelAtExit);
+    const int code = app.exec();
+
+    // Nothing may reach the listeners while they go away: stop the finder,
+    // close the port (its listener thread ends with it), then unregister.
+    stopDeviceFinder();
+    setDeviceListener(nullptr);
+    io->close();
+    for (orb::DevListener* l : std::initializer_list<orb::DevListener*>{window.get(), queue, connector, &upgrade,
+                                                                        &ackPrinter})
+        io->removeListener(l);
+    pages->detach(*io);
+    setMainFrame(nullptr);
+    pages.reset();
+    window.reset();
+    splash.reset();
+    QCoreApplication::removeTranslator(&translator);
+    return code;
+}
+
+} // namespace kzo::app

@@ -1,0 +1,42 @@
+#pragma once
+// A main window with the three page containers of this configuration, the
+// command queue and the connection manager, all on a given device I/O.
+#include "app/framework/PageContainers.h"
+#include "app/qMainFrame.h"
+#include "commands/qCmdQueue.h"
+#include "commands/qConnector.h"
+#include "link/DevIo.h"
+
+#include <memory>
+
+namespace kzo::test {
+
+struct FrameFixture {
+    orb::qCmdQueue queue;
+    qConnector connector;
+    std::unique_ptr<qMainFrame> frame;
+    orb::DevIo& io;
+
+    explicit FrameFixture(orb::DevIo& devIo) : io(devIo)
+    {
+        io.addListener(&connector);
+        io.addListener(&queue);
+        frame = std::make_unique<qMainFrame>();
+        io.addListener(frame.get());
+        frame->addTabPage(new qBasicPageBase());
+        frame->addTabPage(new qUpgradePageBase());
+        frame->addTabPage(new qInfoPageBase());
+        frame->layoutPageButtons();
+        frame->buildLanguageMenu();
+        frame->focusPage(0);
+        frame->show();
+    }
+    ~FrameFixture()
+    {
+        io.removeListener(frame.get());
+        io.removeListener(&queue);
+        io.removeListener(&connector);
+    }
+};
+
+} // namespace kzo::test
