@@ -1,30 +1,49 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and starts the program against the bundled
-# device simulator.
+# device simulator and update-server simulator. `./run.sh --device` starts the
+# program for real hardware instead (udev discovery, the maker's server).
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j "$(nproc)"
 
 bin=build/bin
-if [ ! -x "$bin/kzo-devsim" ] || [ ! -x "$bin/kzo-console" ]; then
-    echo "Built. Still missing to start a session:"
-    [ -x "$bin/kzo-devsim" ] || echo "  kzo-devsim (device simulator)"
-    [ -x "$bin/kzo-console" ] || echo "  kzo-console (developer console)"
-    exit 0
+if [ "${1:-}" = "--device" ]; then
+    shift
+    exec "$bin/kzo-assistant" "$@"
 fi
 
-pidfile=$(mktemp)
-out=$(mktemp)
-"$bin/kzo-devsim" >"$out" 2>&1 &
-sim=$!
-trap 'kill $sim 2>/dev/null || true; rm -f "$out" "$pidfile"' EXIT
-for _ in $(seq 50); do
-    port=$(sed -n 's/^port: //p' "$out" | head -n1)
-    [ -n "$port" ] && break
+simout=$(mktemp)
+updout=$(mktemp)
+pids=()
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -f "$simout" "$updout"
+}
+trap cleanup EXIT
+
+"$bin/kzo-devsim" >"$simout" 2>&1 &
+pids+=($!)
+"$bin/kzo-updsim" --port 0 >"$updout" 2>&1 &
+pids+=($!)
+
+port="" url=""
+for _ in $(seq 100); do
+    [ -n "$port" ] || port=$(sed -n 's/^port: //p' "$simout" | head -n1)
+    [ -n "$url" ] || url=$(sed -n 's/^listening: //p' "$updout" | head -n1)
+    [ -n "$port" ] && [ -n "$url" ] && break
     sleep 0.1
 done
-[ -n "${port:-}" ] || { echo "device simulator did not start"; cat "$out"; exit 1; }
-echo "device simulator on $port"
-"$bin/kzo-console" --no-udev --port "$port"
+[ -n "$port" ] || { echo "device simulator did not start:"; cat "$simout"; exit 1; }
+[ -n "$url" ] || { echo "update-server simulator did not start:"; cat "$updout"; exit 1; }
+echo "device simulator on $port, update server at $url"
+
+args=(--no-udev --port "$port" --server-config "${url}server_config.xml")
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "no display: running under xvfb-run"
+    xvfb-run -a "$bin/kzo-assistant" "${args[@]}" "$@"
+else
+    "$bin/kzo-assistant" "${args[@]}" "$@"
+fi
