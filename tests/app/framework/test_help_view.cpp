@@ -62,9 +62,9 @@ class TestHelpView : public QObject {
     QWidget* outerA = nullptr;
     QWidget* innerB = nullptr;
 
-    CountingPage* gimbalPage()
+    CountingPage* samplePage()
     {
-        auto* page = new CountingPage(QStringLiteral("Gimbal"));
+        auto* page = new CountingPage(QStringLiteral("Sample"));
         outerA = new QWidget(page);
         outerA->setWhatsThis(QStringLiteral("A"));
         innerB = new QWidget(outerA);
@@ -77,13 +77,13 @@ private slots:
     {
         appModel().setValue("language", QStringLiteral("de_DE"));
         root = kzo::help::userDocRoot();
-        writeFile(root + "/gimbal/de_DE/A.html",
+        writeFile(root + "/sample/de_DE/A.html",
                   "<html><body><p>A auf Deutsch</p><a id=\"l\" href=\"https://example.org/help\">more</a>"
                   "</body></html>");
-        writeFile(root + "/gimbal/en_US/A.html", "<html><body>A in English</body></html>");
-        writeFile(root + "/gimbal/en_US/B.html", "<html><body>B in English</body></html>");
-        writeFile(root + "/de_DE/tips/gimbal/A.tips", "Tip A auf Deutsch");
-        writeFile(root + "/en_US/tips/gimbal/B.tips", "Tip B in English");
+        writeFile(root + "/sample/en_US/A.html", "<html><body>A in English</body></html>");
+        writeFile(root + "/sample/en_US/B.html", "<html><body>B in English</body></html>");
+        writeFile(root + "/de_DE/tips/sample/A.tips", "Tip A auf Deutsch");
+        writeFile(root + "/en_US/tips/sample/B.tips", "Tip B in English");
     }
 
     void basicContainer()
@@ -111,15 +111,15 @@ private slots:
         basic.resize(700, 400);
         basic.show();
         const int first = kzo::log::sequence();
-        basic.addTabPage(gimbalPage());
+        basic.addTabPage(samplePage());
         // Focusing the first sub-page asks for its own help page, which is missing.
-        const QString missingGimbal = QCoreApplication::applicationDirPath() + "/doc/gimbal/en_US/gimbal.html";
-        QCOMPARE(basic.shownHelpHtml(), QStringLiteral("<b>Can't find help page :</b><br />") + missingGimbal);
+        const QString missingSample = QCoreApplication::applicationDirPath() + "/doc/sample/en_US/sample.html";
+        QCOMPARE(basic.shownHelpHtml(), QStringLiteral("<b>Can't find help page :</b><br />") + missingSample);
         QVERIFY(basic.shownHelpUrl().isEmpty());
         QCOMPARE(basic.helpView()->html(), basic.shownHelpHtml());
 
-        const QUrl a = QUrl::fromLocalFile(root + "/gimbal/de_DE/A.html");
-        const QUrl b = QUrl::fromLocalFile(root + "/gimbal/en_US/B.html"); // no German page: English
+        const QUrl a = QUrl::fromLocalFile(root + "/sample/de_DE/A.html");
+        const QUrl b = QUrl::fromLocalFile(root + "/sample/en_US/B.html"); // no German page: English
         sendEnter(outerA);
         QCOMPARE(basic.shownHelpUrl(), a);
         QCOMPARE(basic.helpView()->url(), a);
@@ -130,14 +130,14 @@ private slots:
         sendLeave(outerA);
 
         basic.showHtmlHelp(QStringLiteral("C"));
-        const QString missingC = QCoreApplication::applicationDirPath() + "/doc/gimbal/en_US/C.html";
+        const QString missingC = QCoreApplication::applicationDirPath() + "/doc/sample/en_US/C.html";
         QCOMPARE(basic.shownHelpHtml(), QStringLiteral("<b>Can't find help page :</b><br />") + missingC);
 
         const QString dir = QStringLiteral(KZO_TEST_OUTPUT_DIR) + QStringLiteral("/widgets");
         QDir().mkpath(dir);
         QVERIFY(basic.grab().save(dir + QStringLiteral("/page_basic_help.png")));
 
-        const QByteArray expected = missingGimbal.toLocal8Bit() + " \n"
+        const QByteArray expected = missingSample.toLocal8Bit() + " \n"
             + kzo::test::logHeader("UIEX", first) + "helpChanged,enter2::B\n"
             + kzo::test::logHeader("UIEX", first + 1) + "helpChanged,leave2::A\n" + missingC.toLocal8Bit() + " \n";
         QCOMPARE(log.bytes(), expected);
@@ -147,7 +147,7 @@ private slots:
     {
         qBasicPageBase basic;
         QVERIFY(basic.tipText(QStringLiteral("A")).isEmpty()); // no sub-page yet
-        basic.addTabPage(gimbalPage());
+        basic.addTabPage(samplePage());
         QCOMPARE(basic.tipText(QStringLiteral("A")), QStringLiteral("Tip A auf Deutsch"));
         QCOMPARE(basic.tipText(QStringLiteral("B")), QStringLiteral("Tip B in English"));
         QVERIFY(basic.tipText(QStringLiteral("C")).isEmpty());
@@ -169,7 +169,7 @@ private slots:
         qBasicPageBase basic;
         basic.resize(700, 400);
         basic.show();
-        basic.addTabPage(gimbalPage());
+        basic.addTabPage(samplePage());
         const QUrl link(QStringLiteral("https://example.org/help"));
         emit basic.helpView()->linkClicked(link);
         QCOMPARE(sink.opened.size(), 1);
@@ -186,7 +186,7 @@ private slots:
         web->page()->runJavaScript(QStringLiteral("document.getElementById('l').click();"));
         QTRY_COMPARE_WITH_TIMEOUT(sink.opened.size(), 2, 30000);
         QCOMPARE(sink.opened.last(), link);
-        QCOMPARE(web->url(), QUrl::fromLocalFile(root + "/gimbal/de_DE/A.html")); // did not navigate
+        QCOMPARE(web->url(), QUrl::fromLocalFile(root + "/sample/de_DE/A.html")); // did not navigate
 #else
         auto* browser = basic.helpView()->viewWidget();
         QVERIFY(!browser->property("openExternalLinks").toBool());
