@@ -271,27 +271,12 @@ private slots:
         QCOMPARE(QString::fromLatin1(firmwareModule(11)->firmwareKey), QStringLiteral("fw_glonass"));
     }
 
-    void helpDocLookupOrder()
+    void appDataFollowsXdgHome()
     {
-        clearAppData();
-        const QString exeDoc = QCoreApplication::applicationDirPath() + QStringLiteral("/doc");
-        const bool exeDocExisted = QFileInfo::exists(exeDoc);
-        QVERIFY(!helpDocRoots().contains(appDataPath() + QStringLiteral("/doc")));
-        QVERIFY(QDir().mkpath(appDataPath() + QStringLiteral("/doc/en_US")));
-        QFile f(appDataPath() + QStringLiteral("/doc/en_US/main.html"));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("x");
-        f.close();
-        const QStringList roots = helpDocRoots();
-        QCOMPARE(roots.value(0), appDataPath() + QStringLiteral("/doc"));
-        QCOMPARE(roots.contains(exeDoc), exeDocExisted);
-        QCOMPARE(findHelpDoc(QStringLiteral("en_US/main.html")), f.fileName());
-        QCOMPARE(findHelpDoc(QStringLiteral("en_US/missing.html")), QString());
         QCOMPARE(appConfPath(), appDataPath() + QStringLiteral("/app.conf"));
         // The per-user data folder follows XDG_DATA_HOME.
         if (qEnvironmentVariableIsSet("XDG_DATA_HOME"))
             QVERIFY(appDataPath().startsWith(qEnvironmentVariable("XDG_DATA_HOME")));
-        clearAppData();
     }
 };
 
