@@ -10,7 +10,9 @@
 #include "app/logging/Log.h"
 #include "protocol/FrameCodec.h"
 
+#include <csignal>
 #include <cstdio>
+#include <sys/prctl.h>
 
 using namespace kzo::devsim;
 
@@ -27,6 +29,9 @@ std::optional<Clock::time_point> after(Clock::time_point start, double seconds)
 
 int main(int argc, char** argv)
 {
+    // A simulator never outlives whoever started it: a test that crashed or a
+    // script that was killed must not leave it running.
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     SimOptions options;
     std::string error;
     if (!parseOptions(argc, argv, options, error)) {

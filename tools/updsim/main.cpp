@@ -5,10 +5,15 @@
 
 #include <QCoreApplication>
 
+#include <csignal>
 #include <cstdio>
+#include <sys/prctl.h>
 
 int main(int argc, char** argv)
 {
+    // A simulator never outlives whoever started it: a test that crashed or a
+    // script that was killed must not leave it running.
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kzo-updsim"));
     updsim::Options options;
