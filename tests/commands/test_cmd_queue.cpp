@@ -1,8 +1,8 @@
 // Command queue: sending, acknowledgement matching, re-sends, give-up, and the
 // way a run ends (disabled, disconnected, partly failed).
-#include "app/logging/LogCapture.h"
+#include "support/LogCapture.h"
 #include "commands/CommandCatalogue.h"
-#include "commands/FakeDevIo.h"
+#include "support/FakeDevIo.h"
 #include "commands/qCmdQueue.h"
 
 #include <QSignalSpy>

@@ -1,5 +1,5 @@
 // Fixed-layout acknowledgement readers: identifier, exact length, data copy.
-#include "app/logging/LogCapture.h"
+#include "support/LogCapture.h"
 #include "commands/AckDecode.h"
 #include "commands/CommandCatalogue.h"
 #include "protocol/TestFrames.h"

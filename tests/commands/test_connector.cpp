@@ -1,8 +1,8 @@
 // Connection manager: link-up handshake, connection on the first status
 // report, and the loader-mode analysis of status reports.
-#include "app/logging/LogCapture.h"
+#include "support/LogCapture.h"
 #include "commands/CommandCatalogue.h"
-#include "commands/FakeDevIo.h"
+#include "support/FakeDevIo.h"
 #include "commands/qConnector.h"
 
 #include <QSignalSpy>

@@ -1,7 +1,7 @@
 // Developer console: line splitting, argument counts, help listing, the
 // built-in commands, command files, shell pass-through and the reading loop.
-#include "app/logging/LogCapture.h"
-#include "commands/FakeDevIo.h"
+#include "support/LogCapture.h"
+#include "support/FakeDevIo.h"
 #include "console/DevConsole.h"
 #include "console/DevScript.h"
 #include "protocol/DevAckID.h"
@@ -120,12 +120,12 @@ private slots:
         QCOMPARE(io->writeCount(), 1);
 
         QVERIFY(console->execute(L"close"));
-        QCOMPARE(io->closes_, 1);
+        QCOMPARE(io->closeCount(), 1);
         QVERIFY(log.bytes().endsWith("Close ok!\n"));
         QVERIFY(console->execute(L"open"));
-        io->reconnectResult_ = false;
+        io->reconnectResult = false;
         QVERIFY(!console->execute(L"open"));
-        QCOMPARE(io->reconnects_, 2);
+        QCOMPARE(io->reconnectCount(), 2);
     }
 
     void ioechoSwitchesTheAcknowledgementPrinter()

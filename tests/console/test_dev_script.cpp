@@ -1,6 +1,6 @@
 // Script language: layout and fill of the frame, comments, sections, errors.
-#include "app/logging/LogCapture.h"
-#include "commands/FakeDevIo.h"
+#include "support/LogCapture.h"
+#include "support/FakeDevIo.h"
 #include "console/DevScript.h"
 
 #include <QFile>

@@ -2,6 +2,7 @@
 // Shared by the online tests: the update-server simulator as a child process
 // and a capture of the logger's output.
 #include "app/logging/Log.h"
+#include "support/LogCapture.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -68,36 +69,7 @@ private:
     QByteArray buffer;
 };
 
-// Sends the logger's lines and standard-output text to a file for the test.
-class LogCapture {
-public:
-    LogCapture()
-    {
-        file.open();
-        kzo::log::setOutputFd(file.handle());
-    }
-    ~LogCapture() { kzo::log::setOutputFd(-1); }
-    LogCapture(const LogCapture&) = delete;
-    LogCapture& operator=(const LogCapture&) = delete;
-
-    QString text()
-    {
-        QFile f(file.fileName());
-        f.open(QIODevice::ReadOnly);
-        return QString::fromUtf8(f.readAll());
-    }
-
-    // A tagged logger line "[TAG      @ NNNN] TEXT\n" exactly.
-    bool hasLine(const QString& tag, const QString& body)
-    {
-        const QString pattern = QStringLiteral("\\[") + QRegularExpression::escape(tag.leftJustified(8))
-            + QStringLiteral(" @ +\\d+\\] ") + QRegularExpression::escape(body) + QStringLiteral("\n");
-        return QRegularExpression(pattern).match(text()).hasMatch();
-    }
-
-private:
-    QTemporaryFile file;
-};
+using kzo::test::LogCapture;
 
 inline QString appDataPath()
 {

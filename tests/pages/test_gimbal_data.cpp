@@ -2,11 +2,11 @@
 // held-back second write with its re-sends.
 #include "pages/AckRecords.h"
 #include "pages/GimbalData.h"
+#include "support/LogCapture.h"
 
 #include "app/logging/Log.h"
 #include "commands/CommandCatalogue.h"
 
-#include <QTemporaryFile>
 #include <QTest>
 #include <vector>
 
@@ -71,17 +71,14 @@ private slots:
 
     void wrongLengthIsLoggedAndDropped()
     {
-        QTemporaryFile out;
-        QVERIFY(out.open());
-        kzo::log::setOutputFd(out.handle());
+        kzo::test::LogCapture log;
+        QVERIFY(log.isOpen());
         Harness h;
         const auto bad = ackRecord(GimbalChannelsAck, channelData({1, 2, 3, 4, 5, 6, 7}), 1); // 46 bytes
         QCOMPARE(bad[0], uint8_t(46));
         QVERIFY(!h.data.acceptFrame(bad.data()));
         QVERIFY(!h.data.takeChannels().has_value());
-        kzo::log::setOutputFd(-1);
-        out.seek(0);
-        const QByteArray text = out.readAll();
+        const QByteArray text = log.bytes();
         QVERIFY2(text.contains("Ack Len:46,desire Len:47 ,ID = 0x02a4"), text.constData());
     }
 

@@ -2,11 +2,11 @@
 // spin boxes through the page framework's queued refresh; Write sends what
 // changed; entering the page polls the channels.
 #include "pages/AckRecords.h"
-#include "pages/FakeDevIo.h"
+#include "support/FakeDevIo.h"
 #include "pages/qPageGimbal.h"
 
 #include "app/config/GlobalCfg.h"
-#include "app/logging/LogCapture.h"
+#include "support/LogCapture.h"
 #include "commands/CommandCatalogue.h"
 #include "widgets/qStatusSlider.h"
 
@@ -53,7 +53,7 @@ private slots:
         qPageGimbal page;
         io.addListener(&page);
         const auto rec = ackRecord(GimbalChannelsAck, channelData({-1000, -400, 0, 700, 1001, 999, -300, 12}));
-        io.deliverFrame(rec);
+        io.deliver(rec);
         QVERIFY(page.isRefreshPending());
         const auto& ui = page.widgets();
         QTRY_COMPARE(ui.values[0]->text(), QStringLiteral("-1000"));
@@ -74,7 +74,7 @@ private slots:
         qPageGimbal page;
         io.addListener(&page);
         for (int i = 0; i < 50; ++i)
-            io.deliverFrame(ackRecord(GimbalChannelsAck, channelData({int16_t(i), 0, 0, 0, 0, 0, 0, 0})));
+            io.deliver(ackRecord(GimbalChannelsAck, channelData({int16_t(i), 0, 0, 0, 0, 0, 0, 0})));
         QTRY_VERIFY(!page.isRefreshPending());
         // The refresh shows the last values.
         QCOMPARE(page.widgets().values[0]->text(), QStringLiteral("49"));
@@ -86,9 +86,9 @@ private slots:
         qPageGimbal page;
         io.addListener(&page);
         kzo::test::LogCapture log;
-        io.deliverFrame(ackRecord(GimbalRecord1Ack, {10, 11, 12, 13, 14, 15, 16, 17}));
-        io.deliverFrame(ackRecord(GimbalRecord2Ack, {20, 21, 22, 23, 24, 25, 26, 27}));
-        io.deliverFrame(ackRecord(CameraStateAck, {1, 0, 0, 0}));
+        io.deliver(ackRecord(GimbalRecord1Ack, {10, 11, 12, 13, 14, 15, 16, 17}));
+        io.deliver(ackRecord(GimbalRecord2Ack, {20, 21, 22, 23, 24, 25, 26, 27}));
+        io.deliver(ackRecord(CameraStateAck, {1, 0, 0, 0}));
         const auto& ui = page.widgets();
         // Record 1 byte order: spinBox_4, 1, 2, 3, 5, 6, 7, 8.
         QTRY_COMPARE(ui.readBoxes[3]->value(), 10);
@@ -102,7 +102,7 @@ private slots:
         QVERIFY(ui.RB_ON->isChecked());
         QVERIFY2(log.bytes().contains("] camera_state.state = 1\n"), log.bytes().constData());
         QVERIFY(log.bytes().contains("[GIMBAL   @"));
-        io.deliverFrame(ackRecord(CameraStateAck, {2, 0, 0, 0}));
+        io.deliver(ackRecord(CameraStateAck, {2, 0, 0, 0}));
         QTRY_VERIFY(ui.RB_OFF->isChecked());
         io.removeListener(&page);
     }
@@ -157,7 +157,7 @@ private slots:
         // Record 1 from spinBox_w4, w1, w2, w3, w5..w8.
         QCOMPARE(recordPayload(io.written()[0]), (std::vector<uint8_t>{4, 1, 2, 3, 5, 6, 7, 8}));
 
-        io.deliverFrame(ackRecord(GimbalRecord1Ack, {4, 1, 2, 3, 5, 6, 7, 8}));
+        io.deliver(ackRecord(GimbalRecord1Ack, {4, 1, 2, 3, 5, 6, 7, 8}));
         // Record 2 from spinBox_w12, w9, w10, w11, w13..w16, sent on the
         // acknowledgement and re-sent three times by the retry timer.
         QCOMPARE(io.writtenIds(), (std::vector<uint16_t>{GimbalRecord1Write, GimbalRecord2Write}));

@@ -1,6 +1,7 @@
 // Device model keys and listeners, the acknowledgement printer, the data
 // cache layout, the singletons and the listener's send path.
-#include "app/logging/LogCapture.h"
+#include "support/FakeDevIo.h"
+#include "support/LogCapture.h"
 #include "protocol/DevAckID.h"
 #include "protocol/DevModel.h"
 #include "protocol/GlobalDataCache.h"
@@ -39,25 +40,6 @@ DevValue u32(uint32_t v)
     std::memcpy(d.raw, &v, 4);
     return d;
 }
-
-// Records every frame written to it.
-class RecordingDevIo : public DevIo {
-public:
-    void onCommDeviceArrival(const std::wstring&) override {}
-    void onCommDeviceRemoval(const std::wstring&) override {}
-    void addListener(DevListener*) override {}
-    void removeListener(DevListener*) override {}
-    void sendCommand(uint16_t) override {}
-    bool write(const uint8_t* frame, int size) override
-    {
-        writes.emplace_back(frame, frame + size);
-        return accept;
-    }
-    void close() override {}
-    bool reconnect() override { return true; }
-    std::vector<Bytes> writes;
-    bool accept = true;
-};
 
 struct CountingCommand {
     explicit CountingCommand(int* alive) : alive(alive) { ++*alive; }
@@ -348,7 +330,7 @@ void TestDevModel::listenerStartsOnCurrentDevIo()
     QVERIFY(!onNull.send(cmd));
     QVERIFY(!nullDevIo().reconnect());
 
-    RecordingDevIo rec;
+    FakeDevIo rec;
     DevIo* saved = currentDevIo;
     currentDevIo = &rec;
     PlainListener onRec;
@@ -359,7 +341,7 @@ void TestDevModel::listenerStartsOnCurrentDevIo()
 
 void TestDevModel::sendWritesAndOptionallyDeletes()
 {
-    RecordingDevIo rec;
+    FakeDevIo rec;
     PlainListener l;
     l.io = &rec;
     int alive = 0;
@@ -368,15 +350,15 @@ void TestDevModel::sendWritesAndOptionallyDeletes()
     QVERIFY(l.send(cmd, false));
     QVERIFY(cmd != nullptr);
     QCOMPARE(alive, 1);
-    rec.accept = false;
+    rec.writeResult = false;
     QVERIFY(!l.send(cmd, true)); // the write's result is returned ...
     QVERIFY(cmd == nullptr);     // ... and the command is gone anyway
     QCOMPARE(alive, 0);
-    QCOMPARE(rec.writes.size(), size_t(2));
-    QCOMPARE(rec.writes[0], frame);
-    QCOMPARE(rec.writes[1], frame);
+    QCOMPARE(rec.written().size(), size_t(2));
+    QCOMPARE(rec.written()[0], frame);
+    QCOMPARE(rec.written()[1], frame);
     QVERIFY(!l.send(cmd, true)); // nothing to send
-    QCOMPARE(rec.writes.size(), size_t(2));
+    QCOMPARE(rec.written().size(), size_t(2));
     l.io = nullptr;
     auto another = std::make_unique<CountingCommand>(&alive);
     QVERIFY(!l.send(another, true));

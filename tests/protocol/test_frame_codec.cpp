@@ -1,5 +1,5 @@
 // Checksum, sealing and the stream decoder, byte by byte.
-#include "app/logging/LogCapture.h"
+#include "support/LogCapture.h"
 #include "protocol/FrameCodec.h"
 #include "protocol/TestFrames.h"
 

@@ -1,6 +1,6 @@
 // The receive path: every arrival yields every complete frame at once, the
 // buffer stays bounded, and nothing the plain decoder would deliver is lost.
-#include "app/logging/LogCapture.h"
+#include "support/LogCapture.h"
 #include "protocol/ReceiveAssembler.h"
 #include "protocol/TestFrames.h"
 

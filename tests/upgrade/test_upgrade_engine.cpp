@@ -1,7 +1,7 @@
 // The upgrade engine against a recording device I/O; the timer is driven by
 // calling its slot, so every expiry is counted exactly.
-#include "FakeDevIo.h"
-#include "LogCapture.h"
+#include "support/FakeDevIo.h"
+#include "support/LogCapture.h"
 
 #include "commands/CommandCatalogue.h"
 #include "commands/qAppModel.h"
@@ -13,6 +13,10 @@
 #include <QTest>
 #include <QTimer>
 #include <memory>
+
+using kzo::test::FakeDevIo;
+using kzo::test::LogCapture;
+using kzo::test::WrittenFrame;
 
 using kzo::frame::readU32;
 
@@ -45,7 +49,7 @@ class TestUpgradeEngine : public QObject {
         const auto image = pattern(static_cast<size_t>(length));
         engine->setTarget(orb::module::Mc, 0, 1);
         QVERIFY(engine->upgradeImage(image.data(), length, 1));
-        io->inject(orb::cmdid::StatusReport, {0xFE});
+        io->deliverId(orb::cmdid::StatusReport, {0xFE});
         io->takeFrames();
     }
 
@@ -53,6 +57,7 @@ private slots:
     void init()
     {
         io = std::make_unique<FakeDevIo>();
+        io->sendCommandWrites = false; // bare commands are checked on their own
         acks = std::make_unique<orb::DevAckID>();
         engine = std::make_unique<orb::DevUpgrade>();
         io->addListener(acks.get());
@@ -88,16 +93,16 @@ private slots:
         QCOMPARE(w[0].payload()[1], 0);
 
         // The module still runs its application: ask it into the loader on every report.
-        io->inject(orb::cmdid::StatusReport, {0x00});
-        io->inject(orb::cmdid::StatusReport, {0x00});
+        io->deliverId(orb::cmdid::StatusReport, {0x00});
+        io->deliverId(orb::cmdid::StatusReport, {0x00});
         QCOMPARE(io->takeCommands(), (std::vector<uint16_t>{0x0242, 0x0242}));
         QVERIFY(log->hasLine("Upgrade", "Send CMD_ENTRY_UPDATE!"));
-        io->inject(orb::cmdid::EnterLoaderAck, {0});
+        io->deliverId(orb::cmdid::EnterLoaderAck, {0});
         QVERIFY(log->hasLine("Upgrade", "Entry Update Ack!"));
         QVERIFY(acks->printAcks);
 
         // Loader mode: echo off, the transfer begins with the timer.
-        io->inject(orb::cmdid::StatusReport, {0xFC});
+        io->deliverId(orb::cmdid::StatusReport, {0xFC});
         QVERIFY(!acks->printAcks);
         QVERIFY(engine->hasResponse());
         QVERIFY(io->takeFrames().empty());
@@ -114,7 +119,7 @@ private slots:
         std::vector<int> steps;
         const uint16_t ackIds[] = {0x0234, 0x0236, 0x0236, 0x0236, 0x0236, 0x0241};
         for (int i = 0; i < 6; ++i) {
-            io->inject(ackIds[i], {static_cast<uint8_t>(i == 2 ? 2 : 0)}); // result 2 is accepted too
+            io->deliverId(ackIds[i], {static_cast<uint8_t>(i == 2 ? 2 : 0)}); // result 2 is accepted too
             steps.push_back(engine->progress());
             for (auto& f : io->takeFrames())
                 sent.push_back(f);
@@ -137,8 +142,8 @@ private slots:
         QCOMPARE(appModel().status(), int(AppIdle));
         QVERIFY(acks->printAcks);
         QVERIFY(log->hasLine("Upgrade", "success, re-power device !"));
-        QVERIFY(log->text().contains("\r[84%]  "));
-        QVERIFY(log->text().contains("\r[100%]  "));
+        QVERIFY(log->bytes().contains("\r[84%]  "));
+        QVERIFY(log->bytes().contains("\r[100%]  "));
 
         // The next expiry closes the port exactly once and stops the timer.
         QCOMPARE(io->closeCount(), 0);
@@ -157,7 +162,7 @@ private slots:
         io->takeFrames();
         engine->handleTimeout();
         engine->handleTimeout();
-        io->linkUp();
+        io->dispatch(EvConnected, nullptr);
         auto w = io->takeFrames();
         QCOMPARE(w.size(), size_t(3));
         for (auto& f : w) {
@@ -165,7 +170,7 @@ private slots:
             QCOMPARE(f.payload()[0], 12);
         }
         QVERIFY(log->hasLine("Upgrade", "Waitting for Response..."));
-        io->inject(orb::cmdid::StatusReport, {0x01});
+        io->deliverId(orb::cmdid::StatusReport, {0x01});
         QCOMPARE(io->takeCommands(), std::vector<uint16_t>{0x1242});
         QVERIFY(log->hasLine("Upgrade", "Send CMD_CMU_ENTRY_UPDATE!"));
     }
@@ -176,7 +181,7 @@ private slots:
         QSignalSpy errors(engine.get(), &orb::DevUpgrade::upgradeError);
         engine->handleTimeout();
         engine->handleTimeout(); // start packet, first try
-        io->inject(0x0234, {0});  // the first data packet goes out at once
+        io->deliverId(0x0234, {0});  // the first data packet goes out at once
         auto w = io->takeFrames();
         QCOMPARE(w.size(), size_t(2));
         QCOMPARE(w[1].id(), 0x0235);
@@ -228,17 +233,17 @@ private slots:
         QSignalSpy errors(engine.get(), &orb::DevUpgrade::upgradeError);
         engine->handleTimeout();
         engine->handleTimeout();
-        io->inject(0x0234, {0});
-        io->inject(0x0236, {1});
+        io->deliverId(0x0234, {0});
+        io->deliverId(0x0236, {1});
         QCOMPARE(errors.count(), 1);
         QCOMPARE(errors.at(0).at(0).toInt(), 1);
-        QVERIFY(log->text().contains("\tAck ID=0x0236,result=0x01,Seq=2\n"));
+        QVERIFY(log->bytes().contains("\tAck ID=0x0236,result=0x01,Seq=2\n"));
         QVERIFY(log->hasLine("Upgrade", "data transmit error!"));
         QVERIFY(engine->isIdle());
         QVERIFY(!engine->upgradeResult());
         // Frames after the outcome are ignored.
         io->takeFrames();
-        io->inject(0x0236, {0});
+        io->deliverId(0x0236, {0});
         QVERIFY(io->takeFrames().empty());
     }
 
@@ -273,7 +278,7 @@ private slots:
         QVERIFY(engine->upgradeImage(image.data(), 256, static_cast<uint8_t>(flag)));
         io->takeFrames();
 
-        io->inject(orb::cmdid::StatusReport, {0x00});
+        io->deliverId(orb::cmdid::StatusReport, {0x00});
         auto w = io->takeFrames();
         QCOMPARE(w.size(), size_t(1));
         QCOMPARE(w[0].id(), 0x0FA0);
@@ -282,7 +287,7 @@ private slots:
         QVERIFY(std::equal(entry, entry + 6, w[0].payload()));
         QVERIFY(log->hasLine("Upgrade", "Write Entry Upgrade, Device ID: 0x04"));
 
-        io->inject(orb::cmdid::StatusReport, {0x40}); // in loader: the report goes no further
+        io->deliverId(orb::cmdid::StatusReport, {0x40}); // in loader: the report goes no further
         QVERIFY(io->takeFrames().empty());
         QVERIFY(!engine->hasResponse());
         engine->handleTimeout();
@@ -293,13 +298,13 @@ private slots:
         QCOMPARE(w[0].id(), 0x0FA2);
         QCOMPARE(w[0].sequence(), 1);
 
-        io->inject(0x0FA3, {0});
-        io->inject(0x0FA5, {0});
+        io->deliverId(0x0FA3, {0});
+        io->deliverId(0x0FA5, {0});
         w = io->takeFrames();
         QCOMPARE(w.size(), size_t(2));
         QCOMPARE(w[1].id(), 0x0FA6);
         QCOMPARE(w[1].sequence(), 3);
-        io->inject(0x0FA7, {0});
+        io->deliverId(0x0FA7, {0});
         w = io->takeFrames();
         QCOMPARE(w.size(), size_t(1));
         QCOMPARE(w[0].id(), 0x0FA8);
@@ -316,7 +321,7 @@ private slots:
         QCOMPARE(engine->progress(), 100);
         QVERIFY(!engine->isIdle()); // waits for the verdict
 
-        io->inject(0x0FA9, {static_cast<uint8_t>(verify)});
+        io->deliverId(0x0FA9, {static_cast<uint8_t>(verify)});
         QCOMPARE(checkResult.count(), 1);
         QCOMPARE(checkResult.at(0).at(0).toInt(), verify);
         QVERIFY(log->hasLine("Upgrade", QByteArray("Verify result:0x0") + QByteArray::number(verify)));
@@ -338,17 +343,17 @@ private slots:
         engine->handleTimeout();
         QVERIFY(io->takeFrames().empty()); // no re-sends on this path
 
-        io->inject(0x02B1, {});
+        io->deliverId(0x02B1, {});
         QVERIFY(engine->hasResponse());
         QCOMPARE(engine->progress(), 25);
-        io->inject(0x02B1, {}); // a second ready report sends nothing
-        io->inject(0x02B3, {});
-        io->inject(0x02B4, {}); // ignored
-        io->inject(0x02B5, {});
+        io->deliverId(0x02B1, {}); // a second ready report sends nothing
+        io->deliverId(0x02B3, {});
+        io->deliverId(0x02B4, {}); // ignored
+        io->deliverId(0x02B5, {});
         QCOMPARE(engine->progress(), 75);
-        io->inject(0x02B5, {});
+        io->deliverId(0x02B5, {});
         QCOMPARE(engine->progress(), 100);
-        io->inject(0x02B5, {}); // nothing left
+        io->deliverId(0x02B5, {}); // nothing left
         auto w = io->takeFrames();
         QCOMPARE(w.size(), size_t(4));
         QCOMPARE(w[0].id(), 0x02B2);
@@ -362,7 +367,7 @@ private slots:
         received.resize(300);
         QCOMPARE(received, image);
         QVERIFY(!engine->isIdle());
-        io->inject(0x02B6, {});
+        io->deliverId(0x02B6, {});
         QVERIFY(engine->isIdle());
         QVERIFY(engine->upgradeResult());
         engine->handleTimeout();
@@ -393,17 +398,17 @@ private slots:
 
         const QByteArray hex = ":0400000001020304F2\r\n:00000001FF\r\n";
         QVERIFY(engine->upgradeRollFile(writeFile("roll.hexc", hex)));
-        QVERIFY(log->text().contains("Read END !!\n"));
+        QVERIFY(log->bytes().contains("Read END !!\n"));
         QVERIFY(log->hasLine("Upgrade", "Total :5,data Len: 100"));
         auto w = io->takeFrames();
         QCOMPARE(w.size(), size_t(1));
         QCOMPARE(w[0].payload()[0], 14);
-        io->inject(orb::cmdid::StatusReport, {0x00});
+        io->deliverId(orb::cmdid::StatusReport, {0x00});
         QCOMPARE(io->takeCommands(), std::vector<uint16_t>{0x3242});
-        io->inject(orb::cmdid::StatusReport, {0xFA});
+        io->deliverId(orb::cmdid::StatusReport, {0xFA});
         engine->handleTimeout();
         engine->handleTimeout();
-        io->inject(0x3234, {0});
+        io->deliverId(0x3234, {0});
         w = io->takeFrames();
         QCOMPARE(w.size(), size_t(2));
         QCOMPARE(w[0].id(), 0x3233);

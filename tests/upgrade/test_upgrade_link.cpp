@@ -1,7 +1,7 @@
 // The engine in-process on the serial device I/O, against kzo-devsim: a
 // device that falls silent mid-transfer, and one that is unplugged and
 // plugged in again.
-#include "LogCapture.h"
+#include "support/LogCapture.h"
 #include "SimProcess.h"
 
 #include "app/config/GlobalCfg.h"
@@ -15,6 +15,8 @@
 #include <QTest>
 #include <atomic>
 #include <csignal>
+
+using kzo::test::LogCapture;
 
 namespace {
 

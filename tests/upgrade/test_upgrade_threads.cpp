@@ -1,7 +1,7 @@
 // Acknowledgements arrive on a device thread while the engine's thread runs
 // the timer: no packet may be skipped, reordered or changed by the race.
-#include "FakeDevIo.h"
-#include "LogCapture.h"
+#include "support/FakeDevIo.h"
+#include "support/LogCapture.h"
 
 #include "commands/CommandCatalogue.h"
 #include "upgrade/DevUpgrade.h"
@@ -12,6 +12,10 @@
 #include <condition_variable>
 #include <deque>
 #include <thread>
+
+using kzo::test::FakeDevIo;
+using kzo::test::LogCapture;
+using kzo::test::WrittenFrame;
 
 namespace {
 
@@ -60,7 +64,7 @@ private:
                 inbox.pop_front();
             }
             if (f.id() == orb::cmdid::DeviceStatus) {
-                io.inject(orb::cmdid::StatusReport, {0xFE});
+                io.deliverId(orb::cmdid::StatusReport, {0xFE});
                 continue;
             }
             const uint16_t seq = f.sequence();
@@ -78,7 +82,7 @@ private:
             std::this_thread::sleep_for(std::chrono::microseconds(50 + (seq * 7919) % 600));
             if (f.id() == orb::cmdid::LoadData)
                 image.insert(image.end(), f.payload() + 1, f.payload() + 257);
-            io.inject(static_cast<uint16_t>(f.id() + 1), {0});
+            io.deliverId(static_cast<uint16_t>(f.id() + 1), {0});
         }
     }
 
@@ -99,6 +103,7 @@ private slots:
     {
         LogCapture log;
         FakeDevIo io;
+        io.sendCommandWrites = false; // the device answers written frames only
         orb::DevUpgrade engine;
         io.addListener(&engine);
         DeviceThread device(io);

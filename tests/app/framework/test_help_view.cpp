@@ -5,7 +5,7 @@
 #include "app/framework/HelpView.h"
 #include "app/framework/PageContainers.h"
 #include "app/framework/qHtmlHelper.h"
-#include "app/logging/LogCapture.h"
+#include "support/LogCapture.h"
 #include "commands/qAppModel.h"
 #include "widgets/QTipLabel.h"
 

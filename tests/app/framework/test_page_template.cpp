@@ -5,7 +5,7 @@
 #include "app/framework/PageContainers.h"
 #include "app/framework/qHtmlHelper.h"
 #include "app/framework/qResources.h"
-#include "app/logging/LogCapture.h"
+#include "support/LogCapture.h"
 #include "widgets/KzoDoubleSpinBox.h"
 #include "widgets/KzoSpinBox.h"
 #include "widgets/KzoSwitchBox.h"

@@ -1,5 +1,5 @@
 // The logger's line format, colours, counter, progress bar and thread safety.
-#include "app/logging/LogCapture.h"
+#include "support/LogCapture.h"
 
 #include <QRegularExpression>
 #include <QTest>

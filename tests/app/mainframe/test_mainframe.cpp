@@ -3,10 +3,10 @@
 // firmware check and a main controller in its boot loader.
 #include "app/mainframe/FrameFixture.h"
 #include "pages/AckRecords.h"
-#include "pages/FakeDevIo.h"
+#include "support/FakeDevIo.h"
 
 #include "app/config/GlobalCfg.h"
-#include "app/logging/LogCapture.h"
+#include "support/LogCapture.h"
 #include "commands/CommandCatalogue.h"
 #include "commands/qAppModel.h"
 #include "widgets/qPageButton.h"
@@ -44,10 +44,10 @@ class TestMainFrame : public QObject {
     // Link up and the device's answers up to its first status report.
     void connectDevice(uint8_t status, bool handshakeAnswered = true)
     {
-        io.deliver(EvConnected, nullptr);
+        io.dispatch(EvConnected, nullptr);
         if (handshakeAnswered)
-            io.deliverFrame(payloadRecord(HandshakeAck, {1, 0}));
-        io.deliverFrame(payloadRecord(StatusReport, {status}));
+            io.deliver(payloadRecord(HandshakeAck, {1, 0}));
+        io.deliver(payloadRecord(StatusReport, {status}));
     }
 
 private slots:
@@ -166,17 +166,17 @@ private slots:
         QCOMPARE(io.writtenIds()[2], ReadVersions);
         QCOMPARE(io.written()[2].size(), size_t(35));
 
-        io.deliverFrame(versionReply(0x03000002u));
+        io.deliver(versionReply(0x03000002u));
         QCOMPARE(appModel().value("fw_mc"), QStringLiteral("3.2"));
         QCOMPARE(appModel().value("fw_imu"), QStringLiteral("1.5"));
         QCOMPARE(appModel().value("loader_imu"), QStringLiteral("1.1"));
         QCOMPARE(appModel().value("hwid_imu"), QStringLiteral("305419896"));
-        io.deliverFrame(ackRecord(CmuVersionAck, words({0x02000001u, 0x01000000u})));
+        io.deliver(ackRecord(CmuVersionAck, words({0x02000001u, 0x01000000u})));
         QCOMPARE(appModel().value("fw_cmu"), QStringLiteral("2.1"));
         QCOMPARE(appModel().value("loader_cmu"), QStringLiteral("1.0"));
         for (uint16_t ack : {GimbalRecord1Ack, GimbalRecord2Ack})
-            io.deliverFrame(ackRecord(ack, {0, 0, 0, 0, 0, 0, 0, 0}));
-        io.deliverFrame(ackRecord(CameraStateAck, {0, 0, 0, 0}));
+            io.deliver(ackRecord(ack, {0, 0, 0, 0, 0, 0, 0, 0}));
+        io.deliver(ackRecord(CameraStateAck, {0, 0, 0, 0}));
         QTRY_COMPARE(appModel().status(), int(AppIdle));
         // The five requests, in order.
         const auto ids = io.writtenIds();
@@ -186,12 +186,12 @@ private slots:
         // The check runs once per connection, with a matching firmware.
         QTRY_COMPARE(checks.count(), 1);
         QCOMPARE(checks.at(0).at(0).toInt(), 0);
-        io.deliverFrame(versionReply(0x03000002u));
+        io.deliver(versionReply(0x03000002u));
         QTest::qWait(50);
         QCOMPARE(checks.count(), 1);
         QVERIFY(qMainFrame::navigationAllowed());
         QCOMPARE(fx.frame->currentPageIndex(), 0);
-        io.deliver(EvDisconnected, nullptr);
+        io.dispatch(EvDisconnected, nullptr);
     }
 
     void mismatchedFirmwareLocksNavigation()
@@ -200,14 +200,14 @@ private slots:
         connectDevice(0x00);
         QTRY_COMPARE(appModel().status(), int(AppLoadingAll));
         // Version word byte 2 is the firmware's minor number: 1 is newer.
-        io.deliverFrame(versionReply(0x03010002u));
+        io.deliver(versionReply(0x03010002u));
         if constexpr (debugMode) {
             // The debug build only stops the queue and keeps every page open.
             QTRY_VERIFY(!fx.queue.isEnabled());
             QCOMPARE(fx.frame->currentPageIndex(), 0);
             QVERIFY(qMainFrame::navigationAllowed());
             QTRY_COMPARE_WITH_TIMEOUT(appModel().status(), int(AppIdle), 5000);
-            io.deliver(EvDisconnected, nullptr);
+            io.dispatch(EvDisconnected, nullptr);
             return;
         }
         QTRY_COMPARE(fx.frame->currentPageIndex(), 1);
@@ -221,7 +221,7 @@ private slots:
 
         // The disabled queue ends its run; an unplug unlocks navigation.
         QTRY_COMPARE_WITH_TIMEOUT(appModel().status(), int(AppIdle), 5000);
-        io.deliver(EvDisconnected, nullptr);
+        io.dispatch(EvDisconnected, nullptr);
         QTRY_VERIFY(qMainFrame::navigationAllowed());
         clickButton(*fx.frame, 0);
         QCOMPARE(fx.frame->currentPageIndex(), 0);
@@ -258,12 +258,12 @@ private slots:
             QVERIFY(id != ReadVersions);
 
         // A version reply now marks the main controller "0" and runs no check.
-        io.deliverFrame(versionReply(0x03010002u));
+        io.deliver(versionReply(0x03010002u));
         QCOMPARE(appModel().value("fw_mc"), QStringLiteral("0"));
         QCOMPARE(appModel().value("fw_imu"), QStringLiteral("1.5"));
         QTest::qWait(50);
         QCOMPARE(checks.count(), 0);
-        io.deliver(EvDisconnected, nullptr);
+        io.dispatch(EvDisconnected, nullptr);
     }
 
     void statusBarFollowsLink()
@@ -277,7 +277,7 @@ private slots:
         // Every frame flashes the activity image for 40 ms.
         QTRY_COMPARE(activity->property("active").toBool(), true);
         QTRY_COMPARE(activity->property("active").toBool(), false);
-        io.deliver(EvDisconnected, nullptr);
+        io.dispatch(EvDisconnected, nullptr);
         QTRY_COMPARE(link->property("linked").toBool(), false);
         QTRY_COMPARE_WITH_TIMEOUT(appModel().status(), int(AppIdle), 5000);
     }

@@ -4,7 +4,7 @@
 #include "app/Language.h"
 #include "app/LanguageConfig.h"
 #include "app/SingleInstance.h"
-#include "app/logging/LogCapture.h"
+#include "support/LogCapture.h"
 #include "commands/qAppModel.h"
 
 #include <QCoreApplication>

@@ -4,6 +4,7 @@
 #include "app/logging/Log.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <cstdlib>
 #include <string>
@@ -52,6 +53,30 @@ public:
         return out;
     }
     QString text() const { return QString::fromUtf8(bytes()); }
+
+    // Whether a whole tagged logger line "[TAG      @ NNNN] MESSAGE\n" was
+    // printed: from the start of a line, any sequence number, exactly this text.
+    bool hasLine(const QString& tag, const QString& message) const
+    {
+        const QByteArray head = '[' + tag.toUtf8().leftJustified(8, ' ') + " @ ";
+        const QByteArray body = "] " + message.toUtf8();
+        const QList<QByteArray> lines = bytes().split('\n');
+        // The last piece has no line end yet: not a whole line.
+        for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+            const QByteArray& line = lines[i];
+            if (!line.startsWith(head))
+                continue;
+            qsizetype p = head.size();
+            while (p < line.size() && line[p] == ' ')
+                ++p;
+            const qsizetype digits = p;
+            while (p < line.size() && line[p] >= '0' && line[p] <= '9')
+                ++p;
+            if (p > digits && line.mid(p) == body)
+                return true;
+        }
+        return false;
+    }
 
 private:
     std::string path_;
