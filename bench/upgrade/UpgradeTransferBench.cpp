@@ -167,7 +167,7 @@ void BM_McImage1MiB(benchmark::State& state)
     const QString link = dir.filePath("tty");
     QProcess sim;
     sim.setStandardOutputFile(dir.filePath("sim.log"));
-    sim.start(QStringLiteral(KZO_BIN_DIR "/kzo-devsim"), {"--link", link, "--loader", "mc"});
+    sim.start(QStringLiteral(KZO_BIN_DIR "/kzo-devsim"), {"--exit-with-parent", "--link", link, "--loader", "mc"});
     if (!sim.waitForStarted() || !waitFor([&] { return QFile::exists(link); }, 10000)) {
         state.SkipWithError("kzo-devsim did not start");
         return;

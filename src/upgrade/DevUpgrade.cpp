@@ -18,6 +18,8 @@ namespace orb {
 namespace {
 
 constexpr const char* tag = "Upgrade";
+// A start with nothing to send would end in the loader's success.
+constexpr const char* emptyImageText = "Image is empty, nothing to flash";
 
 void setAckEcho(bool on)
 {
@@ -106,6 +108,10 @@ bool DevUpgrade::startFileUpgrade(const std::wstring& path, uint8_t moduleCode, 
         logTaggedLevel(3, tag, "Open File Error !");
         return refuse();
     }
+    if (!hexImage && bytes->empty()) {
+        logTaggedLevel(3, tag, "%s", emptyImageText);
+        return refuse();
+    }
     const uint8_t flag = upgrade::encryptedFlagOf(path);
     upgrade::BuiltImage built;
     if (hexImage) {
@@ -143,6 +149,11 @@ bool DevUpgrade::upgradeImage(const uint8_t* bytes, int length, uint8_t encrypte
         resetLocked();
         return false;
     }
+    if (length == 0) {
+        logTaggedLevel(3, tag, "%s", emptyImageText);
+        resetLocked();
+        return false;
+    }
     const std::span<const uint8_t> image(bytes, static_cast<size_t>(length));
     upgrade::BuiltImage built = direct ? upgrade::buildDirectImage(image, encryptedFlag, *ids)
                                        : upgrade::buildCanImage(image, encryptedFlag, module, subModule);
@@ -152,8 +163,8 @@ bool DevUpgrade::upgradeImage(const uint8_t* bytes, int length, uint8_t encrypte
     packetTotal = static_cast<int>(commands.size());
     logTaggedLevel(2, tag, "Total :%d ,fw Len:%d", packetTotal, length);
     imuPath = false;
-    beginTransfer(encryptedFlag != 0);
     sequence = 1;
+    beginTransfer(encryptedFlag != 0);
     return true;
 }
 
@@ -166,12 +177,16 @@ bool DevUpgrade::upgradeImu(const uint8_t* bytes, int length)
         logTaggedLevel(3, tag, "Image upgrade refused for module %d", module::Imu);
         return false;
     }
+    if (length == 0) {
+        logTaggedLevel(3, tag, "%s", emptyImageText);
+        return false;
+    }
     imuCommands = upgrade::buildImuImage(std::span<const uint8_t>(bytes, static_cast<size_t>(length)));
     packetTotal = static_cast<int>(imuCommands.size());
     logTaggedLevel(2, tag, "Total :%d ,fw Len:%d", packetTotal, length);
-    if (io)
-        io->sendCommand(cmdid::ImuStart);
 
+    // Everything that expects the loader's answer is in place before 0x02B0
+    // goes out: a loader on USB answers before the write has returned.
     running = true;
     runningFlag = true;
     finished = false;
@@ -182,6 +197,8 @@ bool DevUpgrade::upgradeImu(const uint8_t* bytes, int length)
     setAckEcho(false);
     appModel().setStatus(AppUpgrading);
     startTimer();
+    if (io)
+        io->sendCommand(cmdid::ImuStart);
     return true;
 }
 
@@ -195,8 +212,9 @@ void DevUpgrade::beginTransfer(bool enciphered)
     // (zeros otherwise), so it must follow the flag the packets carry.
     encrypted = enciphered;
     appModel().setStatus(AppUpgrading);
-    sendStatusRequest();
     waiting = true;
+    // Last: the status report may arrive before this write returns.
+    sendStatusRequest();
 }
 
 // ---------------------------------------------------------------- ending
@@ -287,8 +305,8 @@ void DevUpgrade::handleTimeout()
             } else {
                 ++retries;
                 if (!commands.empty()) {
-                    writeFront();
                     ticks = 0;
+                    writeFront();
                 }
             }
         }
@@ -378,11 +396,21 @@ void DevUpgrade::handleTransferFrame(const Incoming& in, Emits& emits)
         emits.checkResult = true;
         emits.checkValue = in.state;
     }
-    if (can && in.id == cmdid::CanLoadEndAck) {
-        sendVerifyRequest();
+    const bool endAcknowledged = can && in.id == cmdid::CanLoadEndAck;
+    if (endAcknowledged) {
         logTaggedLevel(2, tag, "Verifying ...");
         emits.startCheck = true;
     }
+    handleEntryAndAck(in, emits);
+    // Only once the end acknowledgement has been taken: the verdict may
+    // arrive before the request's write has returned.
+    if (endAcknowledged)
+        sendVerifyRequest();
+}
+
+void DevUpgrade::handleEntryAndAck(const Incoming& in, Emits& emits)
+{
+    const bool can = direct == 0;
 
     if (!entered) {
         if (in.id == GlobalCfg::instance()->mcConnectId) {
@@ -446,25 +474,28 @@ void DevUpgrade::acknowledgeFront(const Incoming& in, Emits& emits)
 
 void DevUpgrade::handleImuFrame(const Incoming& in)
 {
-    auto sendFront = [this] {
-        if (io)
-            io->write(imuCommands.front()->frame(), imuCommands.front()->frameSize());
+    // The packet leaves the list, and the progress counts it, before it is
+    // written: its answer may be handled before the write returns.
+    auto sendFront = [this](bool drawProgress) {
+        const std::unique_ptr<DevCmd> packet = std::move(imuCommands.front());
         imuCommands.pop_front();
         updateProgress(imuCommands.size());
+        if (drawProgress)
+            printProgress(progress_);
+        if (io)
+            io->write(packet->frame(), packet->frameSize());
     };
     switch (in.id) {
     case cmdid::ImuLoaderReady:
         if (!imuCommands.empty() && !imuStarted_) {
-            sendFront();
             imuStarted_ = true;
+            sendFront(false);
         }
         break;
     case cmdid::ImuLengthAck:
     case cmdid::ImuBlockAck:
-        if (!imuCommands.empty()) {
-            sendFront();
-            printProgress(progress_);
-        }
+        if (!imuCommands.empty())
+            sendFront(true);
         break;
     case cmdid::ImuDone:
         imuStarted_ = false;
@@ -494,7 +525,10 @@ bool DevUpgrade::writeFront()
 {
     cmd_base_t& packet = *commands.front();
     packet.setSequence(sequence);
-    return io && io->write(packet.frame(), packet.frameSize());
+    // A copy: the acknowledgement may be handled, and the packet deleted,
+    // before the write returns.
+    const std::vector<uint8_t> frame(packet.frame(), packet.frame() + packet.frameSize());
+    return io && io->write(frame.data(), static_cast<int>(frame.size()));
 }
 
 void DevUpgrade::sendStatusRequest()

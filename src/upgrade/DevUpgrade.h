@@ -39,13 +39,14 @@ public:
     void setTarget(uint8_t module, uint8_t subModule, int direct);
 
     // Image in memory through the 256-block path (direct: modules 1 and 12).
-    // False when refused; nothing is sent then.
+    // False when refused (an empty image too); nothing is sent then.
     bool upgradeImage(const uint8_t* bytes, int length, uint8_t encryptedFlag);
-    // IMU image through the 128-block path.
+    // IMU image through the 128-block path; an empty image is refused.
     bool upgradeImu(const uint8_t* bytes, int length);
 
     // File upgrades; each sets its own target. False (nothing sent) when the
-    // file cannot be read or, for Intel HEX, is malformed.
+    // file cannot be read or is empty or, for Intel HEX, is malformed or not
+    // a whole image.
     bool upgradeMcFile(const std::wstring& path);
     bool upgradeCmuFile(const std::wstring& path);
     bool upgradePitchFile(const std::wstring& path);
@@ -94,6 +95,7 @@ private:
 
     void handleLocked(const Incoming& in, Emits& emits);
     void handleTransferFrame(const Incoming& in, Emits& emits);
+    void handleEntryAndAck(const Incoming& in, Emits& emits);
     void handleImuFrame(const Incoming& in);
     void acknowledgeFront(const Incoming& in, Emits& emits);
     void drainMailbox(Emits& emits);

@@ -19,6 +19,10 @@ int hexValue(uint8_t c)
     return -1;
 }
 
+constexpr size_t recordOverhead = 5; // count, two address bytes, type, checksum
+constexpr uint8_t dataType = 0x00;
+constexpr uint8_t endOfFileType = 0x01;
+
 } // namespace
 
 HexImage buildHexImage(std::span<const uint8_t> text, uint8_t flag, const LoaderIds& ids)
@@ -32,6 +36,8 @@ HexImage buildHexImage(std::span<const uint8_t> text, uint8_t flag, const Loader
 
     size_t pos = 0;
     int lineNo = 0;
+    int dataRecords = 0;
+    bool endSeen = false;
     for (;;) {
         // Every line read gets its packet first; the one that ends the
         // reading goes out with only its flag, as the loader expects.
@@ -85,8 +91,33 @@ HexImage buildHexImage(std::span<const uint8_t> text, uint8_t flag, const Loader
             const size_t at = pos + 1 + 2 * i;
             payload->record[i] = static_cast<uint8_t>(hexValue(text[at]) << 4 | hexValue(text[at + 1]));
         }
+        // Count, address, type and checksum at the least: the type decides
+        // whether the image is whole.
+        if (digits / 2 < recordOverhead) {
+            out.error = HexError::ShortRecord;
+            out.errorLine = lineNo;
+            break;
+        }
+        if (endSeen) {
+            out.error = HexError::RecordAfterEnd;
+            out.errorLine = lineNo;
+            break;
+        }
+        const uint8_t type = payload->record[3];
+        if (type == dataType && payload->record[0] > 0)
+            ++dataRecords;
+        endSeen = type == endOfFileType;
         ++out.image.dataPackets;
         pos += len;
+    }
+
+    // Flashing nothing, or the part of an image before a line that stopped
+    // the reading, would be reported as a success by the loader.
+    if (out.error == HexError::None && dataRecords == 0) {
+        out.error = HexError::NoDataRecords;
+    } else if (out.error == HexError::None && !endSeen) {
+        out.error = HexError::NoEndRecord;
+        out.errorLine = out.stoppedEarly ? lineNo + 1 : 0;
     }
 
     if (out.error != HexError::None) {
@@ -118,6 +149,23 @@ std::string hexErrorText(const HexImage& hex)
         break;
     case HexError::OddDigits:
         std::snprintf(text, sizeof text, "HEX line %d has an odd number of hex digits, file rejected",
+                      hex.errorLine);
+        break;
+    case HexError::ShortRecord:
+        std::snprintf(text, sizeof text, "HEX line %d is too short to be a record, file rejected", hex.errorLine);
+        break;
+    case HexError::NoDataRecords:
+        return "HEX file holds no data records, file rejected";
+    case HexError::NoEndRecord:
+        if (hex.errorLine == 0)
+            return "HEX file ends without its end-of-file record, file rejected";
+        std::snprintf(text, sizeof text,
+                      "HEX line %d is not a record and ends the records before the end-of-file record, "
+                      "file rejected",
+                      hex.errorLine);
+        break;
+    case HexError::RecordAfterEnd:
+        std::snprintf(text, sizeof text, "HEX line %d follows the end-of-file record, file rejected",
                       hex.errorLine);
         break;
     }

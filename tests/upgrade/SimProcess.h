@@ -15,7 +15,7 @@ public:
     bool start(const QString& linkPath, const QStringList& extra)
     {
         process.setProgram(QStringLiteral(KZO_BIN_DIR "/kzo-devsim"));
-        process.setArguments(QStringList{"--link", linkPath} + extra);
+        process.setArguments(QStringList{"--exit-with-parent", "--link", linkPath} + extra);
         process.setProcessChannelMode(QProcess::MergedChannels);
         process.start();
         if (!process.waitForStarted(10000))

@@ -16,3 +16,6 @@ endif()
 kzo_add_test(test_flash_job
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_flash_job.cpp
     DEPS kzo_flash_job)
+if(TARGET test_flash_devsim)
+    target_compile_definitions(test_flash_devsim PRIVATE KZO_VERSION="${PROJECT_VERSION}")
+endif()

@@ -8,3 +8,6 @@ kzo_add_test(test_upgrade_engine
 kzo_add_test(test_upgrade_threads
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_upgrade_threads.cpp
     DEPS kzo_upgrade)
+kzo_add_test(test_upgrade_eager
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_upgrade_eager.cpp
+    DEPS kzo_upgrade)

@@ -108,6 +108,13 @@ private slots:
         QTest::newRow("can enciphered") << "75" << "m75.enc" << randomBytes(1000, 5) << "module-75.bin" << QStringList{};
         QTest::newRow("module code") << "200" << "m200.bin" << randomBytes(256, 6) << "module-200.bin" << QStringList{};
         QTest::newRow("imu") << "imu" << "imu.bin" << randomBytes(1000, 7) << "imu.bin" << QStringList{};
+        // The codes of the modules on the link itself take their own loaders.
+        QTest::newRow("code 1") << "1" << "c1.bin" << randomBytes(700, 14) << "mc.bin" << QStringList{};
+        QTest::newRow("code 2") << "2" << "c2.bin" << randomBytes(500, 15) << "imu.bin" << QStringList{};
+        QTest::newRow("code 12") << "12" << "c12.bin" << randomBytes(900, 16) << "cmu.bin" << QStringList{};
+        QTest::newRow("code 13") << "13" << "c13.hex" << hexText(randomBytes(64, 17)) << "pitch.hex" << QStringList{};
+        QTest::newRow("code 14") << "14" << "c14.hex" << hexText(randomBytes(48, 18)) << "roll.hex" << QStringList{};
+        QTest::newRow("code 15") << "15" << "c15.hex" << hexText(randomBytes(40, 19)) << "yaw.hex" << QStringList{};
         QTest::newRow("mc, dropped requests") << "mc" << "mc3.bin" << randomBytes(6000, 8) << "mc.bin"
                                               << QStringList{"--drop-replies", "0.15", "--seed", "7"};
     }
@@ -132,6 +139,10 @@ private slots:
             QVERIFY(r.out.contains("Verify result:0x00"));
         if (module == "200")
             QVERIFY(r.out.contains("Write Entry Upgrade, Device ID: 0xC8"));
+        // Only modules behind the main controller are asked in through the relay.
+        const bool relayed = module == "75" || module == "200";
+        QCOMPARE(r.out.contains("Write Entry Upgrade"), relayed);
+        QCOMPARE(sim.output().contains("0x0fa"), relayed);
 
         if (simArgs.contains("--drop-replies")) {
             // Some packets were lost and sent again, each under its own number:
@@ -188,11 +199,23 @@ private slots:
     void unplugDuringTransferFails()
     {
         SimProcess sim;
-        QVERIFY(sim.start(link(), {"--loader", "mc", "--latency-ms", "4", "--unplug-after", "2.5"}));
-        const FlashResult r = flash({"--module", "mc", writeImage("big.bin", randomBytes(256 * 1024, 11))});
-        QCOMPARE(r.exitCode, 1);
-        QVERIFY(r.out.contains("try 3 times!"));
-        QVERIFY(r.err.contains("Upgrade failure!"));
+        QVERIFY(sim.start(link(), {"--loader", "mc", "--latency-ms", "4"}));
+        QProcess p;
+        p.start(QStringLiteral(KZO_BIN_DIR "/kzo-flash"),
+                QStringList{"--no-udev", "--port", link(), "--module", "mc",
+                            writeImage("big.bin", randomBytes(256 * 1024, 11))});
+        QVERIFY(p.waitForStarted(10000));
+        // Pulled out once packets are flowing, well before the end.
+        QByteArray out;
+        QTRY_VERIFY_WITH_TIMEOUT((out += p.readAllStandardOutput()).contains("\r[2%]"), 60000);
+        sim.stop();
+        QVERIFY(p.waitForFinished(60000));
+        out += p.readAllStandardOutput();
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 1);
+        QVERIFY(!out.contains("\r[100%]"));
+        QVERIFY(out.contains("try 3 times!"));
+        QVERIFY(p.readAllStandardError().contains("Upgrade failure!"));
 
         // The device comes back: the next run works.
         SimProcess again;
@@ -207,6 +230,8 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QByteArray>("message");
+        QTest::newRow("unknown option") << QStringList{"--prot", "/dev/ttyACM0", "--module", "mc", "x.bin"}
+                                        << QByteArray("kzo-flash: unknown option --prot; usage: kzo-flash ");
         QTest::newRow("no module") << QStringList{"x.bin"} << QByteArray("kzo-flash: --module is required");
         QTest::newRow("unknown module") << QStringList{"--module", "camera", "x.bin"}
                                         << QByteArray("kzo-flash: unknown module camera");
@@ -227,15 +252,68 @@ private slots:
         QVERIFY(r.out.isEmpty());
     }
 
-    void malformedHexSendsNothing()
+    // Images with nothing to flash, or only part of one, are refused before
+    // the port is opened: status 2 and the reason, and the device sees nothing.
+    void imagesRefusedBeforeSending_data()
     {
+        QTest::addColumn<QString>("module");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QByteArray>("reason");
+        const QByteArray rec = ":0400000001020304F2\r\n";
+        const QByteArray eof = ":00000001FF\r\n";
+        const QByteArray noData = ": HEX file holds no data records, file rejected\n";
+        QTest::newRow("odd digits") << "roll" << "roll.hex" << rec + ":0400000001020304F\r\n" + eof
+                                    << QByteArray(": HEX line 2 has an odd number of hex digits, file rejected\n");
+        QTest::newRow("binary image for pitch") << "pitch" << "pitch.bin" << randomBytes(3000, 20) << noData;
+        QTest::newRow("byte-order mark") << "pitch" << "bom.hex" << "\xEF\xBB\xBF" + rec + eof << noData;
+        QTest::newRow("blank first line") << "yaw" << "blank.hex" << "\r\n" + rec + eof << noData;
+        QTest::newRow("blank line in the middle")
+            << "13" << "mid.hex" << rec + "\r\n" + rec + eof
+            << QByteArray(": HEX line 2 is not a record and ends the records before the end-of-file record, "
+                          "file rejected\n");
+        QTest::newRow("no end record") << "yaw" << "noend.hex" << rec + rec
+                                       << QByteArray(": HEX file ends without its end-of-file record, file rejected\n");
+        for (const char* m : {"mc", "cmu", "imu", "gps", "75"})
+            QTest::newRow(qPrintable(QString("empty image, ") + m)) << m << "empty.bin" << QByteArray()
+                                                                   << QByteArray(": nothing to flash\n");
+    }
+    void imagesRefusedBeforeSending()
+    {
+        QFETCH(QString, module);
+        QFETCH(QString, file);
+        QFETCH(QByteArray, content);
+        QFETCH(QByteArray, reason);
         SimProcess sim;
         QVERIFY(sim.start(link(), {"--image-dir", outDir()}));
-        const QString path = writeImage("roll.hex", ":0400000001020304F2\r\n:0400000001020304F\r\n:00000001FF\r\n");
-        const FlashResult r = flash({"--module", "roll", path});
+        const QString path = writeImage(file, content);
+        const FlashResult r = flash({"--module", module, path});
         QCOMPARE(r.exitCode, 2);
-        QCOMPARE(r.err, "kzo-flash: malformed image " + path.toUtf8()
-                            + ": HEX line 2 has an odd number of hex digits, file rejected\n");
+        const QByteArray head = content.isEmpty() ? "kzo-flash: empty image " : "kzo-flash: malformed image ";
+        QCOMPARE(r.err, head + path.toUtf8() + reason);
+        QVERIFY(!r.out.contains("connect success"));
+        sim.stop();
+        QVERIFY(!sim.output().contains("<- 0x"));
+        QVERIFY(QDir(outDir()).isEmpty());
+    }
+
+    // --help and --version answer without looking for a device, even when one is there.
+    void helpAndVersion()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start(link(), {}));
+        const FlashResult help = flash({"--help"}, 20000);
+        QCOMPARE(help.exitCode, 0);
+        QVERIFY(help.err.isEmpty());
+        QVERIFY(help.out.startsWith("usage: kzo-flash "));
+        for (const char* word : {"--port PATH", "--no-udev", "--module NAME", "--help", "--version", "Exit status"})
+            QVERIFY2(help.out.contains(word), word);
+        QVERIFY(!help.out.contains("connect success"));
+
+        const FlashResult version = flash({"--version", "--module", "mc", "x.bin"}, 20000);
+        QCOMPARE(version.exitCode, 0);
+        QCOMPARE(version.out, QByteArray("kzo-flash " KZO_VERSION "\n"));
+        QVERIFY(version.err.isEmpty());
         sim.stop();
         QVERIFY(!sim.output().contains("<- 0x"));
     }

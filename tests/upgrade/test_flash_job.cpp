@@ -34,7 +34,14 @@ private slots:
         QTest::newRow("nv08c") << "nv08c" << 10 << int(ImagePath::Can);
         QTest::newRow("glonass") << "glonass" << 11 << int(ImagePath::Can);
         QTest::newRow("code") << "200" << 200 << int(ImagePath::Can);
-        QTest::newRow("code 1") << "1" << 1 << int(ImagePath::Can);
+        QTest::newRow("code of a CAN module") << "4" << 4 << int(ImagePath::Can);
+        // Codes of the modules on the link itself take their own loaders.
+        QTest::newRow("code 1") << "1" << 1 << int(ImagePath::RawFile);
+        QTest::newRow("code 2") << "2" << 2 << int(ImagePath::Imu);
+        QTest::newRow("code 12") << "12" << 12 << int(ImagePath::RawFile);
+        QTest::newRow("code 13") << "13" << 13 << int(ImagePath::HexFile);
+        QTest::newRow("code 14") << "14" << 14 << int(ImagePath::HexFile);
+        QTest::newRow("code 15") << "15" << 15 << int(ImagePath::HexFile);
     }
     void modules()
     {
@@ -61,7 +68,6 @@ private slots:
         QTest::newRow("two images") << QStringList{"--module", "mc", "a", "b"} << "more than one image file given";
         QTest::newRow("twice") << QStringList{"--module", "mc", "--module", "cmu", "a"} << "--module given twice";
         QTest::newRow("unknown option") << QStringList{"--fast", "--module", "mc", "a"} << "unknown option --fast";
-        QTest::newRow("imu code") << QStringList{"--module", "2", "a"} << "unknown module 2";
         QTest::newRow("zero") << QStringList{"--module", "0", "a"} << "unknown module 0";
         QTest::newRow("too big") << QStringList{"--module", "256", "a"} << "unknown module 256";
         QTest::newRow("not decimal") << QStringList{"--module", "0x10", "a"} << "unknown module 0x10";
@@ -74,7 +80,51 @@ private slots:
         std::vector<std::string> v;
         for (const QString& a : args)
             v.push_back(a.toStdString());
-        QCOMPARE(QString::fromStdString(parse(v).error), error);
+        const ParsedJob p = parse(v);
+        QCOMPARE(QString::fromStdString(p.error), error);
+        QVERIFY(!p.help);
+        QVERIFY(!p.version);
+    }
+
+    // --help and --version answer whatever else is on the line.
+    void helpAndVersion_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("help");
+        QTest::addColumn<bool>("version");
+        QTest::newRow("help alone") << QStringList{"--help"} << true << false;
+        QTest::newRow("short help") << QStringList{"-h"} << true << false;
+        QTest::newRow("help with a job") << QStringList{"--module", "mc", "a.bin", "--help"} << true << false;
+        QTest::newRow("help before an error") << QStringList{"--help", "--fast"} << true << false;
+        QTest::newRow("help after an error") << QStringList{"--fast", "--help"} << true << false;
+        QTest::newRow("version") << QStringList{"--version"} << false << true;
+        QTest::newRow("help wins over version") << QStringList{"--version", "--help"} << true << false;
+    }
+    void helpAndVersion()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(bool, help);
+        QFETCH(bool, version);
+        std::vector<std::string> v;
+        for (const QString& a : args)
+            v.push_back(a.toStdString());
+        const ParsedJob p = parse(v);
+        QCOMPARE(p.help, help);
+        QCOMPARE(p.version, version);
+        QVERIFY2(p.error.empty(), p.error.c_str());
+    }
+
+    // The help text names every option, every module and every exit status.
+    void helpTextIsComplete()
+    {
+        const QString text = QString::fromStdString(helpText());
+        QVERIFY(text.startsWith("usage: kzo-flash "));
+        for (const char* word : {"--port PATH", "--no-udev", "--module NAME", "--help", "--version", "mc", "cmu",
+                                 "pitch", "roll", "yaw", "imu", "led", "gps", "pmu", "receiver", "nv08c", "glonass"})
+            QVERIFY2(text.contains(QLatin1String(word)), word);
+        for (const char* status : {"\n  0 ", "\n  1 ", "\n  2 "})
+            QVERIFY2(text.contains(QLatin1String(status)), status);
+        QVERIFY(text.endsWith('\n'));
     }
 };
 

@@ -423,6 +423,86 @@ private slots:
         QVERIFY(log->hasLine("Upgrade", "Total :5,data Len: 768"));
     }
 
+    // Nothing to flash, or only part of an image: refused before anything
+    // is sent, with the reason in the log, and the engine stays idle.
+    void imagesWithNothingToFlash_data()
+    {
+        QTest::addColumn<int>("module");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("logged");
+        const QByteArray rec = ":0400000001020304F2\r\n";
+        const QByteArray eof = ":00000001FF\r\n";
+        const QString noData = "HEX file holds no data records, file rejected";
+        QTest::newRow("empty raw file") << 1 << "mc.bin" << QByteArray() << "Image is empty, nothing to flash";
+        QTest::newRow("empty CMU file") << 12 << "cmu.enc" << QByteArray() << "Image is empty, nothing to flash";
+        QTest::newRow("empty HEX file") << 13 << "pitch.hex" << QByteArray() << noData;
+        QTest::newRow("binary image as HEX") << 13 << "pitch.bin" << QByteArray("\x02\x00\x20\x08\xC1\x01", 6)
+                                             << noData;
+        QTest::newRow("byte-order mark") << 14 << "roll.hex" << "\xEF\xBB\xBF" + rec + eof << noData;
+        QTest::newRow("blank first line") << 15 << "yaw.hex" << "\r\n" + rec + eof << noData;
+        QTest::newRow("end record only") << 15 << "yaw.hex" << eof << noData;
+        QTest::newRow("blank line in the middle")
+            << 14 << "roll.hex" << rec + "\r\n" + rec + eof
+            << "HEX line 2 is not a record and ends the records before the end-of-file record, file rejected";
+        QTest::newRow("no end record") << 13 << "pitch.hex" << rec + rec
+                                       << "HEX file ends without its end-of-file record, file rejected";
+    }
+    void imagesWithNothingToFlash()
+    {
+        QFETCH(int, module);
+        QFETCH(QString, file);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, logged);
+        QTemporaryDir dir;
+        QFile f(dir.filePath(file));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+        f.close();
+        const std::wstring path = f.fileName().toStdWString();
+
+        bool started = true;
+        switch (module) {
+        case 1: started = engine->upgradeMcFile(path); break;
+        case 12: started = engine->upgradeCmuFile(path); break;
+        case 13: started = engine->upgradePitchFile(path); break;
+        case 14: started = engine->upgradeRollFile(path); break;
+        default: started = engine->upgradeYawFile(path); break;
+        }
+        QVERIFY(!started);
+        QVERIFY2(log->hasLine("Upgrade", logged), qPrintable(log->text()));
+        QVERIFY(engine->isIdle());
+        QVERIFY(!engine->upgradeResult());
+        QCOMPARE(appModel().status(), int(AppIdle));
+        QVERIFY(io->takeFrames().empty());
+        QVERIFY(io->takeCommands().empty());
+        // The timer has nothing to do: no status request, no outcome.
+        engine->handleTimeout();
+        engine->handleTimeout();
+        QVERIFY(io->takeFrames().empty());
+        QVERIFY(!log->hasLine("Upgrade", "success, re-power device !"));
+        QCOMPARE(io->closeCount(), 0);
+    }
+
+    void emptyMemoryImagesAreRefused()
+    {
+        const uint8_t none[1] = {};
+        engine->setTarget(orb::module::Mc, 0, 1);
+        QVERIFY(!engine->upgradeImage(none, 0, 1));
+        engine->setTarget(orb::module::Led, 0, 0);
+        QVERIFY(!engine->upgradeImage(none, 0, 1));
+        engine->setTarget(orb::module::Imu, 0, 1);
+        QVERIFY(!engine->upgradeImu(none, 0));
+        QVERIFY(log->hasLine("Upgrade", "Image is empty, nothing to flash"));
+        QVERIFY(engine->isIdle());
+        QCOMPARE(appModel().status(), int(AppIdle));
+        engine->handleTimeout();
+        engine->handleTimeout();
+        QVERIFY(io->takeFrames().empty());
+        QVERIFY(io->takeCommands().empty());
+        QVERIFY(!log->hasLine("Upgrade", "success, re-power device !"));
+    }
+
     void refusedImages()
     {
         const uint8_t b[4] = {};

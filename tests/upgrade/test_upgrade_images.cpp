@@ -209,19 +209,66 @@ private slots:
 
     void hexStopsAtLineWithoutColon()
     {
-        const QByteArray text = ":00000001FF\r\n\r\n:00000001FF\r\n";
+        // A blank line behind the end-of-file record ends the reading; what
+        // follows it is not sent.
+        const QByteArray text = threeLineHex + "\r\n:10002000202122232425262728292A2B2C2D2E2F58\r\n";
         HexImage h = buildHexImage(asBytes(text), 0, pitch);
         QCOMPARE(h.error, HexError::None);
         QVERIFY(h.stoppedEarly);
-        QCOMPARE(h.image.dataPackets, 1);
-        QCOMPARE(h.image.packets.size(), size_t(4));
-        QCOMPARE(readU32(h.image.packets[3]->payload()), 50u);
+        QCOMPARE(h.image.dataPackets, 3);
+        QCOMPARE(h.image.packets.size(), size_t(6));
+        QCOMPARE(readU32(h.image.packets[5]->payload()), 150u);
+    }
+
+    // Files that would flash nothing, or only part of an image, are refused
+    // whole: no packet list comes back.
+    void hexWithoutWholeImage_data()
+    {
+        const QByteArray rec1 = threeLineHex.left(threeLineHex.indexOf('\n') + 1);
+        const QByteArray rec2 = threeLineHex.mid(rec1.size(), rec1.size());
+        const QByteArray eof = ":00000001FF\r\n";
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<QByteArray>("message");
+        const QByteArray noData = "HEX file holds no data records, file rejected";
+        QTest::newRow("empty file") << QByteArray() << int(HexError::NoDataRecords) << 0 << noData;
+        QTest::newRow("end record only") << eof << int(HexError::NoDataRecords) << 0 << noData;
+        QTest::newRow("binary image") << QByteArray("\x7f\x10\x00\x20:0123", 8) << int(HexError::NoDataRecords) << 0
+                                      << noData;
+        QTest::newRow("byte-order mark") << "\xEF\xBB\xBF" + threeLineHex << int(HexError::NoDataRecords) << 0
+                                         << noData;
+        QTest::newRow("blank first line") << "\r\n" + threeLineHex << int(HexError::NoDataRecords) << 0 << noData;
+        QTest::newRow("blank line in the middle")
+            << rec1 + "\r\n" + rec2 + eof << int(HexError::NoEndRecord) << 2
+            << QByteArray("HEX line 2 is not a record and ends the records before the end-of-file record, "
+                          "file rejected");
+        QTest::newRow("no end record") << rec1 + rec2 << int(HexError::NoEndRecord) << 0
+                                       << QByteArray("HEX file ends without its end-of-file record, file rejected");
+        QTest::newRow("record after the end record")
+            << rec1 + eof + rec2 << int(HexError::RecordAfterEnd) << 3
+            << QByteArray("HEX line 3 follows the end-of-file record, file rejected");
+        QTest::newRow("record too short for its type")
+            << rec1 + ":0000\r\n" + eof << int(HexError::ShortRecord) << 2
+            << QByteArray("HEX line 2 is too short to be a record, file rejected");
+    }
+    void hexWithoutWholeImage()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(int, error);
+        QFETCH(int, line);
+        QFETCH(QByteArray, message);
+        HexImage h = buildHexImage(asBytes(text), 0, pitch);
+        QCOMPARE(int(h.error), error);
+        QCOMPARE(h.errorLine, line);
+        QVERIFY(h.image.packets.empty());
+        QCOMPARE(QByteArray::fromStdString(hexErrorText(h)), message);
     }
 
     void hexLineLimit()
     {
         // 47 characters plus CR LF fill the 49-character line exactly.
-        const QByteArray fits = ':' + QByteArray(46, 'A') + "\r\n";
+        const QByteArray fits = ":12000000" + QByteArray(38, 'A') + "\r\n:00000001FF\r\n";
         HexImage ok = buildHexImage(asBytes(fits), 0, pitch);
         QCOMPARE(ok.error, HexError::None);
         QCOMPARE(ok.image.packets[1]->payload()[23], 0xAA);

@@ -20,12 +20,18 @@ using kzo::test::WrittenFrame;
 namespace {
 
 // Answers every first copy of a packet at once; copies it has already
-// answered are dropped, as a loader that tracks packet numbers would.
+// answered are dropped, as a loader that tracks packet numbers would. Every
+// sixteenth packet is answered only once its re-sent copy has arrived, so
+// re-sends and acknowledgements are sure to cross on every run.
 class DeviceThread {
 public:
     explicit DeviceThread(FakeDevIo& io) : io(io)
     {
         io.onWrite = [this](const WrittenFrame& f) {
+            // Written in the same step in which the engine took the previous
+            // packet's answer: from here on its re-send count starts afresh.
+            if (f.id() != orb::cmdid::DeviceStatus && f.sequence() > newest)
+                newest = f.sequence();
             std::lock_guard g(lock);
             inbox.push_back(f);
             wake.notify_one();
@@ -47,11 +53,17 @@ public:
     std::atomic<int> outOfOrder{0};    // packets numbered beyond the one expected
     std::atomic<int> changedCopies{0}; // a copy whose bytes differ from the first one
     std::atomic<int> copies{0};        // re-sent packets seen
+    std::atomic<int> accepted{0};      // packets answered
+    std::atomic<int> newest{0};        // highest packet number the engine has written
+    std::atomic<int> crossed{0};       // held answers released by a re-sent copy
+
+    static bool heldBack(uint16_t seq) { return seq % 16 == 5; }
 
 private:
     void run()
     {
         uint16_t expected = 1;
+        uint16_t held = 0; // packet whose answer waits for its re-sent copy
         std::vector<std::vector<uint8_t>> firstCopies;
         for (;;) {
             WrittenFrame f;
@@ -72,18 +84,34 @@ private:
                 ++copies;
                 if (f.bytes != firstCopies.at(seq - 1))
                     ++changedCopies;
+                if (seq == held) {
+                    // The engine gave up waiting and sent it again: the
+                    // answer to the first copy now meets that re-send.
+                    held = 0;
+                    ++crossed;
+                    answer(f);
+                }
                 continue;
             }
             if (seq > expected)
                 ++outOfOrder;
             firstCopies.push_back(f.bytes);
             expected = static_cast<uint16_t>(seq + 1);
-            // A loader needs a moment per block; long enough for expiries to cross.
-            std::this_thread::sleep_for(std::chrono::microseconds(50 + (seq * 7919) % 600));
             if (f.id() == orb::cmdid::LoadData)
                 image.insert(image.end(), f.payload() + 1, f.payload() + 257);
-            io.deliverId(static_cast<uint16_t>(f.id() + 1), {0});
+            if (heldBack(seq)) {
+                held = seq;
+                continue;
+            }
+            // A loader needs a moment per block, so expiries also cross by chance.
+            std::this_thread::sleep_for(std::chrono::microseconds(50 + (seq * 7919) % 600));
+            answer(f);
         }
+    }
+    void answer(const WrittenFrame& f)
+    {
+        ++accepted;
+        io.deliverId(static_cast<uint16_t>(f.id() + 1), {0});
     }
 
     FakeDevIo& io;
@@ -116,26 +144,40 @@ private slots:
 
         // Expiries far faster than 600 ms so re-sends overlap acknowledgements,
         // but never so many for one packet that its tries run out.
-        int lastProgress = -1;
-        int expiriesAtThisProgress = 0;
+        int lastNewest = -1;
+        int expiriesForThisPacket = 0;
         QElapsedTimer clock;
         clock.start();
         while (!engine.isIdle() && clock.elapsed() < 60000) {
             QCoreApplication::processEvents();
-            const int p = engine.progress();
-            if (p != lastProgress) {
-                lastProgress = p;
-                expiriesAtThisProgress = 0;
+            const int n = device.newest.load();
+            if (n != lastNewest) {
+                lastNewest = n;
+                expiriesForThisPacket = 0;
             }
-            if (expiriesAtThisProgress < 7) {
+            // Until the loader is reached an expiry only asks for the status
+            // again. After that, five expiries re-send a packet twice; the
+            // start packet, whose first send is already a timer's, fails at
+            // the sixth, every other packet at the eighth.
+            if (!engine.hasResponse()) {
                 engine.handleTimeout();
-                ++expiriesAtThisProgress;
+            } else if (expiriesForThisPacket < 5) {
+                engine.handleTimeout();
+                ++expiriesForThisPacket;
             }
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
+        const int packets = 2 + static_cast<int>((image.size() + 255) / 256);
+        int heldPackets = 0;
+        for (int seq = 1; seq <= packets; ++seq)
+            heldPackets += DeviceThread::heldBack(static_cast<uint16_t>(seq));
         qInfo("%d re-sent packets crossed acknowledgements", device.copies.load());
         QVERIFY(engine.isIdle());
         QVERIFY(engine.upgradeResult());
+        QVERIFY(heldPackets > 10);
+        QCOMPARE(device.crossed.load(), heldPackets);
+        QVERIFY(device.copies.load() >= heldPackets);
+        QCOMPARE(device.accepted.load(), packets);
         QCOMPARE(device.outOfOrder.load(), 0);
         QCOMPARE(device.changedCopies.load(), 0);
         image.resize((image.size() + 255) / 256 * 256, 0);

@@ -39,15 +39,18 @@ bool parseModule(const std::string& name, FlashJob& job)
             return true;
         }
     }
-    // Any other module behind the CAN bus by its code. The IMU's code is
-    // excluded: its loader has a protocol of its own ("imu").
     unsigned code = 0;
     const char* end = name.data() + name.size();
     const auto r = std::from_chars(name.data(), end, code);
-    if (name.empty() || r.ec != std::errc() || r.ptr != end || code == 0 || code > 255 || code == orb::module::Imu)
+    if (name.empty() || r.ec != std::errc() || r.ptr != end || code == 0 || code > 255)
         return false;
+    // A module's code takes the same path as its name; only codes without
+    // a loader of their own go through the main controller's CAN relay.
     job.module = static_cast<uint8_t>(code);
     job.path = ImagePath::Can;
+    for (const Named& m : modules)
+        if (m.module == code)
+            job.path = m.path;
     return true;
 }
 
@@ -56,6 +59,19 @@ bool parseModule(const std::string& name, FlashJob& job)
 ParsedJob parseFlashJob(const std::vector<std::string>& args)
 {
     ParsedJob out;
+    // Asking for help is answered whatever else is wrong with the line.
+    for (size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == "--help" || args[i] == "-h") {
+            out.help = true;
+            out.version = false;
+            return out;
+        }
+        if (args[i] == "--version")
+            out.version = true;
+    }
+    if (out.version)
+        return out;
+
     bool haveModule = false;
     std::vector<std::string> positional;
     for (size_t i = 1; i < args.size(); ++i) {
@@ -93,6 +109,31 @@ ParsedJob parseFlashJob(const std::vector<std::string>& args)
     else
         out.job.image = positional.front();
     return out;
+}
+
+std::string helpText()
+{
+    return "usage: kzo-flash [--port PATH]... [--no-udev] --module NAME IMAGE\n"
+        "       kzo-flash --help | --version\n"
+        "Writes one firmware image into one module of the gimbal over its USB link.\n"
+        "\n"
+        "Options:\n"
+        "  --port PATH      watch PATH as the device's port (may be repeated)\n"
+        "  --no-udev        do not look for the device's USB ports\n"
+        "  --module NAME    the module to upgrade: mc, cmu (raw image), pitch, roll,\n"
+        "                   yaw (Intel HEX), imu, or led, gps, pmu, receiver, nv08c,\n"
+        "                   glonass (through the main controller); or a decimal\n"
+        "                   module code: 1 mc, 2 imu, 12 cmu, 13 pitch, 14 roll,\n"
+        "                   15 yaw, any other a module behind the main controller\n"
+        "  --help, -h       print this text and exit\n"
+        "  --version        print the version and exit\n"
+        "\n"
+        "An image whose name ends in 'c' (*.enc) is sent as stored enciphered.\n"
+        "\n"
+        "Exit status:\n"
+        "  0  the upgrade succeeded; re-power the device\n"
+        "  1  the upgrade failed or stalled, or no device was found\n"
+        "  2  bad arguments, or an image that cannot be read, is empty or malformed\n";
 }
 
 } // namespace kzo::flash

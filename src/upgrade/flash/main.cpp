@@ -1,6 +1,8 @@
 // kzo-flash: writes one firmware image into one module of the gimbal.
 //   kzo-flash [--port PATH]... [--no-udev] --module NAME IMAGE
-// Exit 0 success, 1 failure, 2 bad arguments or an unreadable/malformed image.
+//   kzo-flash --help | --version
+// Exit 0 success, 1 failure, 2 bad arguments or an unreadable, empty or
+// malformed image.
 #include "app/config/GlobalCfg.h"
 #include "app/logging/Log.h"
 #include "commands/CommandCatalogue.h"
@@ -146,9 +148,17 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
 
     FinderArgs finder = parseFinderArgs(argc, argv);
+    const kzo::flash::ParsedJob parsed = kzo::flash::parseFlashJob(finder.rest);
+    if (parsed.help) {
+        std::fputs(kzo::flash::helpText().c_str(), stdout);
+        return 0;
+    }
+    if (parsed.version) {
+        std::printf("kzo-flash %s\n", KZO_VERSION);
+        return 0;
+    }
     if (!finder.error.empty())
         return fail(2, finder.error + "; " + kzo::flash::usage);
-    const kzo::flash::ParsedJob parsed = kzo::flash::parseFlashJob(finder.rest);
     if (!parsed.error.empty())
         return fail(2, parsed.error + "; " + kzo::flash::usage);
     const FlashJob& job = parsed.job;
@@ -158,6 +168,8 @@ int main(int argc, char** argv)
     auto image = orb::upgrade::readImageFile(path);
     if (!image)
         return fail(2, "cannot read image " + job.image);
+    if (image->empty())
+        return fail(2, "empty image " + job.image + ": nothing to flash");
     if (job.path == ImagePath::HexFile) {
         const auto hex = orb::upgrade::buildHexImage(*image, 0, *orb::upgrade::directLoaderIds(job.module));
         if (hex.error != orb::upgrade::HexError::None)
