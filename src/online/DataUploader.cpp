@@ -1,11 +1,13 @@
 #include "online/DataUploader.h"
 
+#include "app/config/GlobalCfg.h"
 #include "app/logging/Log.h"
 #include "commands/qAppModel.h"
 #include "online/AppPaths.h"
 #include "online/DocArchive.h"
 #include "online/ModuleSeries.h"
 #include "online/PercentCoding.h"
+#include "online/ReplyGuard.h"
 #include "online/ServerReplies.h"
 #include "online/VersionCompare.h"
 
@@ -15,13 +17,9 @@
 #include <QSettings>
 #include <QUrl>
 
-#include <exception>
-
 using namespace kzo::online;
 
 namespace {
-
-const char* const oversizeProperty = "kzoOversize";
 
 QString key(const char* k)
 {
@@ -75,13 +73,28 @@ void DataUploader::watchReply(int type, QNetworkReply* reply)
 {
     replies[static_cast<size_t>(type)] = reply;
     connect(reply, &QNetworkReply::errorOccurred, this, &DataUploader::networkError);
-    const qint64 limit = type == ReplyDocDownload ? maxArchiveBytes : maxXmlReplyBytes;
-    connect(reply, &QNetworkReply::downloadProgress, reply, [reply, limit](qint64 received, qint64 total) {
-        if ((received > limit || total > limit) && !reply->property(oversizeProperty).toBool()) {
-            reply->setProperty(oversizeProperty, true);
-            reply->abort();
-        }
-    });
+    if (type == ReplyDocDownload)
+        guardReply(reply, {maxArchiveBytes, downloadStallMs, ReplyDeadline::Idle});
+    else
+        guardReply(reply, {maxXmlReplyBytes, replyTimeoutMs, ReplyDeadline::Total});
+}
+
+void DataUploader::logBreach(int type, const QNetworkReply* reply)
+{
+    switch (replyBreach(reply)) {
+    case ReplyBreach::Oversize:
+        logTaggedLevel(3, "Network", "[%d]Reply larger than %lld bytes dropped!", type,
+                       static_cast<long long>(type == ReplyDocDownload ? maxArchiveBytes : maxXmlReplyBytes));
+        break;
+    case ReplyBreach::TimedOut:
+        if (type == ReplyDocDownload)
+            logTaggedLevel(3, "Network", "[%d]Download stalled for %d ms!", type, downloadStallMs);
+        else
+            logTaggedLevel(3, "Network", "[%d]No reply within %d ms!", type, replyTimeoutMs);
+        break;
+    case ReplyBreach::None:
+        break;
+    }
 }
 
 QNetworkReply* DataUploader::post(int type, const QString& url, const QByteArray& body)
@@ -139,25 +152,20 @@ bool DataUploader::requestFirmware(int _DeviceId)
         logTaggedLevel(2, "Network", "IsReplyFinished[%d] = %d,Status:%d", _DeviceId, finished ? 1 : 0, status);
         return false;
     }
-    try {
-        QByteArray body;
-        if (_DeviceId == 1) {
-            if (key("fw_mc").isEmpty())
-                logTaggedLevel(3, "Network", "Error:MC Firmware version not valid !");
-            appendFormItem(body, QStringLiteral("sn"), key("sn"));
-        }
-        appendFormItem(body, QStringLiteral("hwid"), key(module->hwidKey));
-        appendFormItem(body, QStringLiteral("firmware"), key(module->firmwareKey));
-        appendFormItem(body, QStringLiteral("series"), moduleSeriesName(_DeviceId));
-        appendFormItem(body, QStringLiteral("ssid"), key("ssid"));
-        appendFormItem(body, QStringLiteral("software"), key("software"));
-        IsReplyFinished[static_cast<size_t>(_DeviceId)] = false;
-        logTaggedLevel(6, "Network", "Checking new firmware...,_DeviceId = %d", _DeviceId);
-        post(_DeviceId, key("firmware_update_server_url"), body);
-    } catch (const std::exception&) {
-        logTaggedLevel(3, "Network", "requestFirmware error:network exception!");
-        return false;
+    QByteArray body;
+    if (_DeviceId == 1) {
+        if (key("fw_mc").isEmpty())
+            logTaggedLevel(3, "Network", "Error:MC Firmware version not valid !");
+        appendFormItem(body, QStringLiteral("sn"), key("sn"));
     }
+    appendFormItem(body, QStringLiteral("hwid"), key(module->hwidKey));
+    appendFormItem(body, QStringLiteral("firmware"), key(module->firmwareKey));
+    appendFormItem(body, QStringLiteral("series"), moduleSeriesName(_DeviceId));
+    appendFormItem(body, QStringLiteral("ssid"), key("ssid"));
+    appendFormItem(body, QStringLiteral("software"), key("software"));
+    IsReplyFinished[static_cast<size_t>(_DeviceId)] = false;
+    logTaggedLevel(6, "Network", "Checking new firmware...,_DeviceId = %d", _DeviceId);
+    post(_DeviceId, key("firmware_update_server_url"), body);
     return true;
 }
 
@@ -165,31 +173,23 @@ void DataUploader::requestDocVersion()
 {
     if (key("software").isEmpty())
         return;
-    try {
-        QByteArray body;
-        appendFormItem(body, QStringLiteral("ssid"), key("ssid"));
-        appendFormItem(body, QStringLiteral("series"), key("series"));
-        appendFormItem(body, QStringLiteral("software"), key("software"));
-        appendFormItem(body, QStringLiteral("doc"), docVersion());
-        post(ReplyDocVersion, key("doc_update_url"), body);
-    } catch (const std::exception&) {
-        logStdout("requestVersions error:network exception!\n");
-    }
+    QByteArray body;
+    appendFormItem(body, QStringLiteral("ssid"), key("ssid"));
+    appendFormItem(body, QStringLiteral("series"), key("series"));
+    appendFormItem(body, QStringLiteral("software"), key("software"));
+    appendFormItem(body, QStringLiteral("doc"), docVersion());
+    post(ReplyDocVersion, key("doc_update_url"), body);
 }
 
 void DataUploader::requestNewsLetter()
 {
     if (key("software").isEmpty())
         return;
-    try {
-        QByteArray body;
-        appendFormItem(body, QStringLiteral("ssid"), key("ssid"));
-        appendFormItem(body, QStringLiteral("series"), key("series"));
-        appendFormItem(body, QStringLiteral("software"), key("software"));
-        post(ReplyNewsLetter, key("news_update_url"), body);
-    } catch (const std::exception&) {
-        logStdout("requestVersions error:network exception!\n");
-    }
+    QByteArray body;
+    appendFormItem(body, QStringLiteral("ssid"), key("ssid"));
+    appendFormItem(body, QStringLiteral("series"), key("series"));
+    appendFormItem(body, QStringLiteral("software"), key("software"));
+    post(ReplyNewsLetter, key("news_update_url"), body);
 }
 
 void DataUploader::downloadDoc(QString url)
@@ -240,37 +240,29 @@ void DataUploader::onReplyFinished(QNetworkReply* reply)
         return;
     }
 
-    QByteArray body;
-    try {
-        if (reply->property(oversizeProperty).toBool()) {
-            logTaggedLevel(3, "Network", "[%d]Reply larger than %lld bytes dropped!", type,
-                           static_cast<long long>(maxXmlReplyBytes));
-        } else {
-            body = percentDecode(reply->readAll());
-        }
-        reply->deleteLater();
-        replies[static_cast<size_t>(type)] = nullptr;
-    } catch (const std::exception&) {
-        logTaggedLevel(3, "Network", "[type = %d]Network Exception!!!", type);
-        if (type == ReplyServerConfig)
-            emit serverAddressStatus(1);
-        setFinished(type);
-        return;
-    }
+    reply->deleteLater();
+    replies[static_cast<size_t>(type)] = nullptr;
+    setFinished(type);
 
-    if (body.isEmpty()) {
-        logTaggedLevel(3, "Network", "[%d]Nothing received!", type);
-        setFinished(type);
+    // A failed transfer (refused, cut, timed out, too large) is not a reply,
+    // whatever part of a body it brought.
+    if (replyFailed(reply)) {
+        logBreach(type, reply);
+        logTaggedLevel(3, "Network", "[type = %d]Network Exception!!!", type);
         emitNothing(type);
         return;
     }
 
-    logTaggedLevel(6, "Network", "[%d] ---- Network Reply OK!", type);
     QDomDocument doc;
-    // The body is decoded already; a second decoding pass would corrupt a "%" in the text.
-    if (!doc.setContent(body) || doc.documentElement().isNull()) {
+    const ReplyParse parsed = parseReplyDocument(reply->readAll(), doc);
+    if (parsed == ReplyParse::Empty) {
+        logTaggedLevel(3, "Network", "[%d]Nothing received!", type);
+        emitNothing(type);
+        return;
+    }
+    logTaggedLevel(6, "Network", "[%d] ---- Network Reply OK!", type);
+    if (parsed == ReplyParse::Malformed) {
         logStdout("replay = %d ::XML parse error!\n", type);
-        setFinished(type);
         if (isFirmwareType(type)) {
             FirmwareDataInfo info;
             info.deviceId = type;
@@ -282,24 +274,16 @@ void DataUploader::onReplyFinished(QNetworkReply* reply)
     }
 
     const QDomElement root = doc.documentElement();
-    if (type == ReplyServerConfig) {
-        setFinished(type);
+    if (type == ReplyServerConfig)
         applyServerConfig(root);
-    } else if (type == ReplySoftware) {
-        setFinished(type);
+    else if (type == ReplySoftware)
         handleSoftware(root);
-    } else if (isFirmwareType(type)) {
-        setFinished(type);
+    else if (isFirmwareType(type))
         handleFirmware(type, root);
-    } else if (type == ReplyDocVersion) {
-        setFinished(type);
+    else if (type == ReplyDocVersion)
         handleDocVersion(root);
-    } else if (type == ReplyNewsLetter) {
-        setFinished(type);
+    else if (type == ReplyNewsLetter)
         handleNewsLetter(root);
-    } else {
-        setFinished(type);
-    }
 }
 
 void DataUploader::applyServerConfig(const QDomElement& root)
@@ -376,23 +360,13 @@ void DataUploader::onDownloadFinished()
     replies[ReplyDocDownload] = nullptr;
     reply->deleteLater();
 
-    QByteArray body;
-    try {
-        if (reply->property(oversizeProperty).toBool()) {
-            logTaggedLevel(3, "Network", "[%d]Reply larger than %lld bytes dropped!", static_cast<int>(ReplyDocDownload),
-                           static_cast<long long>(maxArchiveBytes));
-            return;
-        }
-        // A cut transfer is not an archive; unpacking it would only fail later.
-        if (reply->error() != QNetworkReply::NoError)
-            return;
-        body = reply->readAll();
-    } catch (const std::exception&) {
+    // A cut, stalled or oversize transfer is not an archive, and neither is nothing.
+    const QByteArray body = replyFailed(reply) ? QByteArray() : reply->readAll();
+    if (body.isEmpty()) {
+        logBreach(ReplyDocDownload, reply);
         logTaggedLevel(3, "Network", "[Update Doc]Network Exception!!!");
         return;
     }
-    if (body.isEmpty())
-        return;
 
     logStdout("Download Doc Successfully!,DOC ver = %d\n", m_docCode);
     const QString dir = appDataDir();
@@ -405,8 +379,10 @@ void DataUploader::onDownloadFinished()
     }
     zip.close();
 
+    // The program's own settings are never taken from an archive.
+    const QStringList settingsFiles{appConfPath(), QSettings(QStringLiteral("KZO"), GlobalCfg::instance()->settingsApp).fileName()};
     QString error;
-    if (!unpackArchive(zipPath, dir, &error)) {
+    if (!unpackArchive(zipPath, dir, settingsFiles, &error)) {
         logTaggedLevel(3, "Network", "Unpack doc.zip failed: %s", qPrintable(error));
         return;
     }

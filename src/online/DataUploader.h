@@ -28,9 +28,13 @@ public:
     };
     static constexpr int ReplyTypeCount = 17;
 
-    // Larger replies are aborted and handled as empty ones.
+    // Larger replies are aborted and handled as failed ones.
     static constexpr qint64 maxXmlReplyBytes = 1LL << 20;
     static constexpr qint64 maxArchiveBytes = 64LL << 20;
+    // An XML reply must be complete within this time; the archive download
+    // may take as long as it keeps moving, but not stand still this long.
+    static constexpr int defaultReplyTimeoutMs = 8000;
+    static constexpr int defaultDownloadStallMs = 20000;
 
     explicit DataUploader(QObject* parent = nullptr);
     ~DataUploader() override;
@@ -50,8 +54,10 @@ public:
 
     bool isReplyFinished(int type) const;
     int docCode() const { return m_docCode; }
-    // A reply that stalls longer than this is aborted (0 = never).
-    void setTransferTimeout(int ms) { manager.setTransferTimeout(ms); }
+    // Time-outs of the requests sent from now on (0 = none). A reply that
+    // runs out of time ends as a failed one.
+    void setReplyTimeout(int ms) { replyTimeoutMs = ms; }
+    void setDownloadStallTimeout(int ms) { downloadStallMs = ms; }
 
 signals:
     void serverAddressStatus(int);
@@ -71,6 +77,7 @@ private:
     QNetworkReply* get(int type, const QString& url);
     void watchReply(int type, QNetworkReply* reply);
     void emitNothing(int type);
+    void logBreach(int type, const QNetworkReply* reply);
     void setFinished(int type) { IsReplyFinished[static_cast<size_t>(type)] = true; }
     void applyServerConfig(const QDomElement& root);
     void handleSoftware(const QDomElement& root);
@@ -84,6 +91,8 @@ private:
     int m_docCode = 0;
     std::array<bool, ReplyTypeCount> IsReplyFinished{};
     bool configReady = false;
+    int replyTimeoutMs = defaultReplyTimeoutMs;
+    int downloadStallMs = defaultDownloadStallMs;
 };
 
 // The process-wide instance (created at start-up); nullptr before that.

@@ -1,5 +1,7 @@
 #include "online/DocArchive.h"
 
+#include "online/StagedInstall.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -37,35 +39,6 @@ bool fail(QString* error, const QString& text)
     return false;
 }
 
-// Moves the contents of `from` into `to`, merging folders and replacing files.
-bool moveTree(const QString& from, const QString& to, QString* error)
-{
-    if (!QDir().mkpath(to))
-        return fail(error, QStringLiteral("cannot create %1").arg(to));
-    const QDir src(from);
-    const auto entries = src.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
-    for (const QFileInfo& e : entries) {
-        const QString dst = to + QLatin1Char('/') + e.fileName();
-        const QFileInfo d(dst);
-        if (e.isDir() && !e.isSymLink()) {
-            if (d.exists() && d.isDir() && !d.isSymLink()) {
-                if (!moveTree(e.absoluteFilePath(), dst, error))
-                    return false;
-                continue;
-            }
-        }
-        if (d.exists() || d.isSymLink()) {
-            if (d.isDir() && !d.isSymLink())
-                QDir(dst).removeRecursively();
-            else
-                QFile::remove(dst);
-        }
-        if (!QFile::rename(e.absoluteFilePath(), dst) && !QDir().rename(e.absoluteFilePath(), dst))
-            return fail(error, QStringLiteral("cannot move %1 into place").arg(e.fileName()));
-    }
-    return true;
-}
-
 } // namespace
 
 bool isSafeEntryName(const QString& entryName)
@@ -85,7 +58,8 @@ bool isSafeEntryName(const QString& entryName)
     return true;
 }
 
-bool unpackArchive(const QString& zipPath, const QString& targetDir, QString* error, QStringList* written)
+bool unpackArchive(const QString& zipPath, const QString& targetDir, const QStringList& protectedFiles, QString* error,
+                   QStringList* written)
 {
     UnzHandle zip(unzOpen64(QFile::encodeName(zipPath).constData()));
     if (!zip)
@@ -154,7 +128,7 @@ bool unpackArchive(const QString& zipPath, const QString& targetDir, QString* er
     if (rc != UNZ_END_OF_LIST_OF_FILE)
         return fail(error, QStringLiteral("corrupt archive directory"));
 
-    if (!moveTree(stage, targetDir, error))
+    if (!installStagedTree(stage, targetDir, protectedFiles, error))
         return false;
     if (written)
         *written = files;

@@ -4,6 +4,7 @@
 #include "app/logging/Log.h"
 #include "commands/qAppModel.h"
 #include "online/PercentCoding.h"
+#include "online/ReplyGuard.h"
 #include "online/ServerReplies.h"
 
 #include <QCoreApplication>
@@ -13,14 +14,11 @@
 #include <QSettings>
 #include <QUrl>
 
-#include <exception>
-
 using namespace kzo::online;
 
 namespace {
 
 constexpr int errorNetwork = 500;
-const char* const oversizeProperty = "kzoOversize";
 constexpr qint64 maxLoginReplyBytes = 1LL << 20;
 
 } // namespace
@@ -112,13 +110,7 @@ void LoginService::sendLoginRequest()
     m_reply = reply;
     connect(reply, &QNetworkReply::errorOccurred, this, &LoginService::networkError);
     connect(reply, &QNetworkReply::finished, this, &LoginService::replyFinished);
-    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64 total) {
-        if ((received > maxLoginReplyBytes || total > maxLoginReplyBytes)
-            && !reply->property(oversizeProperty).toBool()) {
-            reply->setProperty(oversizeProperty, true);
-            reply->abort();
-        }
-    });
+    guardReply(reply, {maxLoginReplyBytes, replyTimeoutMs, ReplyDeadline::Total});
 }
 
 void LoginService::networkError(QNetworkReply::NetworkError errWhat)
@@ -140,20 +132,14 @@ void LoginService::replyFinished()
     m_reply = nullptr;
     reply->deleteLater();
 
-    QByteArray body;
-    try {
-        if (!reply->property(oversizeProperty).toBool())
-            body = percentDecode(reply->readAll());
-    } catch (const std::exception&) {
-        logStdout("Network Exception!!!\n");
-        return;
-    }
-    if (body.isEmpty()) {
+    // A failed transfer (refused, cut, timed out, too large) counts as no answer.
+    QDomDocument doc;
+    const ReplyParse parsed = replyFailed(reply) ? ReplyParse::Empty : parseReplyDocument(reply->readAll(), doc);
+    if (parsed == ReplyParse::Empty) {
         reportError(errorNetwork);
         return;
     }
-    QDomDocument doc;
-    if (!doc.setContent(body) || doc.documentElement().isNull()) {
+    if (parsed == ReplyParse::Malformed) {
         logStdout("qLogin::XML parse error\n");
         // The dialog is hidden while a request runs; without a report it
         // would never come back.
@@ -177,7 +163,7 @@ void LoginService::replyFinished()
         emit signal_LoginOK(m_mode);
         return;
     }
-    reportError(r.errorCode.trimmed().toInt());
+    reportError(r.errorCode.toInt());
 }
 
 void LoginService::storeRememberedSettings()

@@ -37,6 +37,11 @@ public:
     void setDigestPasswords(bool on) { m_digest = on; }
     bool digestPasswords() const { return m_digest; }
 
+    // Time-out of the login requests sent from now on (0 = none); a login
+    // that runs out of time ends as a network error.
+    void setReplyTimeout(int ms) { replyTimeoutMs = ms; }
+    static constexpr int defaultReplyTimeoutMs = 8000;
+
     bool isLoggedIn() const;
     int loginMode() const { return m_mode; }
     bool isRequestInFlight() const { return !m_reply.isNull(); }
@@ -73,4 +78,5 @@ private:
     bool m_digest = true;
     mutable std::mutex loggedInLock;
     int loggedIn = 0;
+    int replyTimeoutMs = defaultReplyTimeoutMs;
 };

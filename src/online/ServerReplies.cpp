@@ -4,9 +4,14 @@
 
 namespace kzo::online {
 
-bool parseReplyDocument(const QByteArray& raw, QDomDocument& doc)
+ReplyParse parseReplyDocument(const QByteArray& raw, QDomDocument& doc)
 {
-    return doc.setContent(percentDecode(raw)) && !doc.documentElement().isNull();
+    const QByteArray body = percentDecode(raw);
+    if (body.isEmpty())
+        return ReplyParse::Empty;
+    if (!doc.setContent(body) || doc.documentElement().isNull())
+        return ReplyParse::Malformed;
+    return ReplyParse::Ok;
 }
 
 QString childText(const QDomElement& parent, const QString& name)
@@ -69,13 +74,13 @@ ServerConfig readServerConfig(const QDomElement& root, const QString& language)
 SoftwareReply readSoftwareReply(const QDomElement& root)
 {
     SoftwareReply r;
-    r.code = childText(root, QStringLiteral("code"));
-    r.latestFirmware = childText(root, QStringList{QStringLiteral("latest"), QStringLiteral("firmware")});
-    r.latestSoftware = childText(root, QStringList{QStringLiteral("latest"), QStringLiteral("software")});
-    r.ver = childText(root, QStringLiteral("ver"));
-    r.note = childText(root, QStringLiteral("note"));
-    r.url = childText(root, QStringLiteral("url"));
-    r.status = childText(root, QStringLiteral("status"));
+    r.code = childText(root, QStringLiteral("code")).trimmed();
+    r.latestFirmware = childText(root, QStringList{QStringLiteral("latest"), QStringLiteral("firmware")}).trimmed();
+    r.latestSoftware = childText(root, QStringList{QStringLiteral("latest"), QStringLiteral("software")}).trimmed();
+    r.ver = childText(root, QStringLiteral("ver")).trimmed();
+    r.note = childText(root, QStringLiteral("note")).trimmed();
+    r.url = childText(root, QStringLiteral("url")).trimmed();
+    r.status = childText(root, QStringLiteral("status")).trimmed();
     return r;
 }
 
@@ -118,9 +123,9 @@ NewsReply readNewsReply(const QDomElement& root, const QString& queryInfoUrl, co
 LoginReply readLoginReply(const QDomElement& root)
 {
     LoginReply r;
-    r.code = childText(root, QStringLiteral("code"));
-    r.msg = childText(root, QStringLiteral("msg"));
-    r.errorCode = childText(root, QStringLiteral("error_code"));
+    r.code = childText(root, QStringLiteral("code")).trimmed();
+    r.msg = childText(root, QStringLiteral("msg")).trimmed();
+    r.errorCode = childText(root, QStringLiteral("error_code")).trimmed();
     return r;
 }
 

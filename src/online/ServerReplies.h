@@ -1,7 +1,8 @@
 #pragma once
 // Readers of the update server's and account service's XML replies. Pure
 // functions: they read a parsed document and never touch the network or the
-// application model.
+// application model. Texts that are compared or stored are read without the
+// blanks and line breaks around them.
 #include "online/OnlineTypes.h"
 
 #include <QByteArray>
@@ -12,8 +13,14 @@
 
 namespace kzo::online {
 
-// Percent-decodes the whole body, then parses it. False on a parse error.
-bool parseReplyDocument(const QByteArray& raw, QDomDocument& doc);
+enum class ReplyParse {
+    Empty,     // nothing left once decoded
+    Malformed, // not XML with a document element
+    Ok,
+};
+
+// Percent-decodes the whole body, then parses it into `doc`.
+ReplyParse parseReplyDocument(const QByteArray& raw, QDomDocument& doc);
 
 // Text of the first child element named `name`; empty when there is none.
 QString childText(const QDomElement& parent, const QString& name);

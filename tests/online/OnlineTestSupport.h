@@ -22,10 +22,12 @@ public:
     ~UpdSim() { stop(); }
 
     // Starts kzo-updsim on a free port and waits for its "listening:" line.
+    // It ends with this process even when a test crashes.
     bool start(const QStringList& args = {})
     {
         proc.setProgram(QStringLiteral(KZO_BIN_DIR "/kzo-updsim"));
-        proc.setArguments(QStringList{QStringLiteral("--port"), QStringLiteral("0")} + args);
+        proc.setArguments(QStringList{QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--exit-with-parent")}
+                          + args);
         // The simulator's complaints (and sanitizer reports) show in the test output.
         proc.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         proc.start();

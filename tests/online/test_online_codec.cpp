@@ -18,7 +18,7 @@ namespace {
 
 QDomElement parse(const QByteArray& xml, QDomDocument& doc)
 {
-    if (!parseReplyDocument(xml, doc))
+    if (parseReplyDocument(xml, doc) != ReplyParse::Ok)
         return {};
     return doc.documentElement();
 }
@@ -118,14 +118,18 @@ private slots:
         QDomDocument plain;
         QDomDocument encoded;
         const QByteArray xml("<any><code>1</code><url>http://h/p?a=1&amp;b=2</url></any>");
-        QVERIFY(parseReplyDocument(xml, plain));
-        QVERIFY(parseReplyDocument(xml.toPercentEncoding(), encoded));
+        QCOMPARE(parseReplyDocument(xml, plain), ReplyParse::Ok);
+        QCOMPARE(parseReplyDocument(xml.toPercentEncoding(), encoded), ReplyParse::Ok);
         QCOMPARE(encoded.toString(), plain.toString());
         QCOMPARE(childText(encoded.documentElement(), QStringLiteral("url")), QStringLiteral("http://h/p?a=1&b=2"));
+        // A "%" that the decoding leaves in the text is not decoded a second time.
+        QDomDocument once;
+        QCOMPARE(parseReplyDocument("<r><t>100%2541</t></r>", once), ReplyParse::Ok);
+        QCOMPARE(childText(once.documentElement(), QStringLiteral("t")), QStringLiteral("100%41"));
         QDomDocument bad;
-        QVERIFY(!parseReplyDocument("<any><code>1</any>", bad));
-        QVERIFY(!parseReplyDocument("", bad));
-        QVERIFY(!parseReplyDocument("just text", bad));
+        QCOMPARE(parseReplyDocument("<any><code>1</any>", bad), ReplyParse::Malformed);
+        QCOMPARE(parseReplyDocument("just text", bad), ReplyParse::Malformed);
+        QCOMPARE(parseReplyDocument("", bad), ReplyParse::Empty);
     }
 
     void childText_firstChildAndMissing()
@@ -244,6 +248,31 @@ private slots:
         QCOMPARE(lr.code, QStringLiteral("0"));
         QCOMPARE(lr.msg, QStringLiteral("m"));
         QCOMPARE(lr.errorCode, QStringLiteral("1002"));
+    }
+
+    // Blanks and line breaks around a value are not part of it.
+    void paddedFieldsAreTrimmed()
+    {
+        QDomDocument l;
+        const LoginReply lr = readLoginReply(
+            parse("<x><code> 0 </code><msg>\n m \n</msg><error_code>\t1002 </error_code></x>", l));
+        QCOMPARE(lr.code, QStringLiteral("0"));
+        QCOMPARE(lr.errorCode, QStringLiteral("1002"));
+        QDomDocument l2;
+        QCOMPARE(readLoginReply(parse("<x><code>\n  S1234abcd\n</code></x>", l2)).code, QStringLiteral("S1234abcd"));
+
+        QDomDocument sw;
+        const SoftwareReply s = readSoftwareReply(
+            parse("<r><code> 1\n</code><latest><firmware> 2.0 </firmware><software>\n1.2 </software></latest>"
+                  "<ver> 1.2 </ver><note> http://n/ </note><url>\thttp://u/ </url><status> 2 </status></r>",
+                  sw));
+        QCOMPARE(s.code, QStringLiteral("1"));
+        QCOMPARE(s.latestFirmware, QStringLiteral("2.0"));
+        QCOMPARE(s.latestSoftware, QStringLiteral("1.2"));
+        QCOMPARE(s.ver, QStringLiteral("1.2"));
+        QCOMPARE(s.note, QStringLiteral("http://n/"));
+        QCOMPARE(s.url, QStringLiteral("http://u/"));
+        QCOMPARE(s.status, QStringLiteral("2"));
     }
 
     void seriesNames()

@@ -189,6 +189,8 @@ private slots:
                                         << "Network error, can not connect to the server!";
         QTest::newRow("500 after a cut reply") << QStringList{"--fault", "cut@login"} << "secret1"
                                                << "Network error, can not connect to the server!";
+        QTest::newRow("500 after an oversize reply") << QStringList{"--fault", "oversize@login"} << "secret1"
+                                                     << "Network error, can not connect to the server!";
     }
     void failures()
     {
@@ -217,6 +219,50 @@ private slots:
         QVERIFY(!log.text().contains("Login result"));
         QCOMPARE(errors, QStringList{LoginService::errorText(500)});
         QVERIFY(!login->isLoggedIn());
+    }
+
+    void unansweredRequestEndsAsNetworkError()
+    {
+        QVERIFY(startSim({"--fault", "hang@login"}));
+        login->setReplyTimeout(400);
+        login->setDigestPasswords(false);
+        QCOMPARE(login->submit(email, password), LoginService::InputCheck::Ok);
+        QTRY_VERIFY_WITH_TIMEOUT(sim->log().contains("[hang]"), waitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(finished(), 6000);
+        QCOMPARE(errors, QStringList{LoginService::errorText(500)});
+        QVERIFY(!login->isRequestInFlight());
+        QVERIFY(!login->isLoggedIn());
+        QVERIFY(appModel().value("ssid").isEmpty());
+    }
+
+    void paddedCodeIsTrimmed_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("success");
+        QTest::newRow("identifier") << QStringList{} << true;
+        QTest::newRow("code 0 is a refusal") << QStringList{"--login-error", "3001"} << false;
+    }
+    void paddedCodeIsTrimmed()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(bool, success);
+        QVERIFY(startSim(args + QStringList{"--fault", "padded@login"}));
+        login->setDigestPasswords(false);
+        LogCapture log;
+        login->submit(email, password);
+        QTRY_VERIFY_WITH_TIMEOUT(finished(), waitMs);
+        QVERIFY(sim->log().contains("[padded]"));
+        if (success) {
+            QCOMPARE(okModes, QList<int>{LoginService::UserLogin});
+            const QString ssid = appModel().value("ssid");
+            QVERIFY2(ssid.startsWith('S') && ssid.size() == 9, qPrintable(ssid));
+            QCOMPARE(log.text(), QStringLiteral("Login result:code = %1\n").arg(ssid));
+        } else {
+            QCOMPARE(errors, QStringList{LoginService::errorText(3001)});
+            QVERIFY(okModes.isEmpty());
+            QVERIFY(!login->isLoggedIn());
+            QVERIFY(appModel().value("ssid").isEmpty());
+        }
     }
 
     void percentEncodedReplyIsRead()

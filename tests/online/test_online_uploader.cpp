@@ -8,6 +8,7 @@
 #include "online/VersionCompare.h"
 
 #include <QCryptographicHash>
+#include <QDirIterator>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
@@ -19,6 +20,9 @@
 namespace {
 
 constexpr int waitMs = 20000;
+// Time-outs the tests set, and how long they wait for one to fire.
+constexpr int shortTimeoutMs = 400;
+constexpr int timeoutWaitMs = 6000;
 
 const char* const resetKeys[] = {
     "login_server_url", "reg_server_url", "forget_password_url", "software_update_server_url",
@@ -26,6 +30,24 @@ const char* const resetKeys[] = {
     "query_info_url", "online_help_main_url", "online_help_tools_url", "online_help_info_url", "request_xml_url",
     "sn", "receiver_freq", "hwid_mc", "fw_mc", "hwid_imu", "fw_imu", "hwid_receiver", "fw_receiver", "hwid_cmu",
     "fw_cmu"};
+
+// A text ending in a line break is printed as it is; any other is a whole
+// logger line tagged "Network".
+bool hasLogged(const LogCapture& log, const QString& text)
+{
+    return text.endsWith('\n') ? log.text().contains(text) : log.hasLine(QStringLiteral("Network"), text);
+}
+
+// Relative paths of everything under `dir`, sorted.
+QStringList listing(const QString& dir)
+{
+    QStringList out;
+    QDirIterator it(dir, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out << QDir(dir).relativeFilePath(it.next());
+    out.sort();
+    return out;
+}
 
 } // namespace
 
@@ -202,7 +224,7 @@ private slots:
         QTest::addColumn<QString>("expectedText");
         QTest::newRow("empty body") << "empty@config" << "[0]Nothing received!";
         QTest::newRow("malformed") << "malformed@config" << "replay = 0 ::XML parse error!\n";
-        QTest::newRow("cut") << "cut@config" << "Network error : ";
+        QTest::newRow("cut") << "cut@config" << "[type = 0]Network Exception!!!";
         QTest::newRow("oversize") << "oversize@config" << "[0]Reply larger than 1048576 bytes dropped!";
     }
     void serverConfig_failures()
@@ -215,7 +237,7 @@ private slots:
         appModel().setValue("request_xml_url", url("server_config.xml"));
         up->fetchServerConfig();
         QTRY_COMPARE_WITH_TIMEOUT(statuses, QList<int>{1}, waitMs);
-        QVERIFY2(log.text().contains(expectedText), qPrintable(log.text()));
+        QVERIFY2(hasLogged(log, expectedText), qPrintable(log.text()));
         QVERIFY(!up->isServerConfigReady());
         QCOMPARE(appModel().value("login_server_url"), QString());
         // Exactly one status per reply.
@@ -314,6 +336,32 @@ private slots:
             QVERIFY(software[0].version.isEmpty() && !software[0].mustUpdate);
         QVERIFY(log.hasLine("Network", "[16]Nothing received!") || log.text().contains("replay = 16 ::XML parse error!\n"));
         QVERIFY(up->isReplyFinished(DataUploader::ReplySoftware));
+    }
+
+    void software_paddedFieldsAreTrimmed_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("expectedEvents");
+        QTest::addColumn<bool>("mustUpdate");
+        QTest::newRow("status 1: must update") << 1 << QStringList{"latest", "software"} << true;
+        QTest::newRow("status 2: disabled") << 2 << QStringList{"latest", "disabled", "software"} << false;
+    }
+    void software_paddedFieldsAreTrimmed()
+    {
+        QFETCH(int, status);
+        QFETCH(QStringList, expectedEvents);
+        QFETCH(bool, mustUpdate);
+        QVERIFY(startConfigured({"--fault", "padded@software", "--software-status", QString::number(status),
+                                 "--software-latest", "1.10", "--firmware-version", "2.1.0.0"}));
+        up->requestSoftware();
+        QTRY_COMPARE_WITH_TIMEOUT(software.size(), 1, waitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(sim->log().contains("[padded]"), waitMs);
+        QCOMPARE(events, expectedEvents);
+        QCOMPARE(latest.value(0), qMakePair(QStringLiteral("2.1.0.0"), QStringLiteral("1.10")));
+        QCOMPARE(software[0].version, QStringLiteral("1.10"));
+        QCOMPARE(software[0].note, url("notes/1.10.html"));
+        QCOMPARE(software[0].url, url("downloads/"));
+        QCOMPARE(software[0].mustUpdate, mustUpdate);
     }
 
     void software_withoutAddressSendsNothing()
@@ -454,7 +502,8 @@ private slots:
         QTest::newRow("up to date") << QStringList{"--firmware-version", "1.0.0.0"} << "[12] ---- Network Reply OK!";
         QTest::newRow("empty body") << QStringList{"--fault", "empty@firmware"} << "[12]Nothing received!";
         QTest::newRow("malformed") << QStringList{"--fault", "malformed@firmware"} << "replay = 12 ::XML parse error!\n";
-        QTest::newRow("oversize") << QStringList{"--fault", "oversize@firmware"} << "[12]Nothing received!";
+        QTest::newRow("oversize") << QStringList{"--fault", "oversize@firmware"} << "[type = 12]Network Exception!!!";
+        QTest::newRow("cut") << QStringList{"--fault", "cut@firmware"} << "[type = 12]Network Exception!!!";
     }
     void firmware_emptyResults()
     {
@@ -469,7 +518,7 @@ private slots:
         QCOMPARE(f.deviceId, 12);
         QCOMPARE(f.size, 0);
         QVERIFY(f.version.isEmpty() && f.fileId.isEmpty() && f.infoUrl.isEmpty() && f.checksum.isEmpty());
-        QVERIFY2(log.text().contains(logText), qPrintable(log.text()));
+        QVERIFY2(hasLogged(log, logText), qPrintable(log.text()));
         QVERIFY(up->isReplyFinished(12));
     }
 
@@ -572,16 +621,72 @@ private slots:
         QTest::newRow("empty archive body") << "empty@doczip";
         QTest::newRow("cut archive") << "cut@doczip";
         QTest::newRow("oversize archive") << "oversize@doczip";
+        QTest::newRow("stalled archive") << "stall@doczip";
+        QTest::newRow("no answer") << "hang@doczip";
     }
     void doc_brokenDownloadsChangeNothing()
     {
         QFETCH(QString, fault);
         QVERIFY(startConfigured({"--doc-version", "4", "--fault", fault}));
+        up->setDownloadStallTimeout(shortTimeoutMs);
+        LogCapture log;
         up->requestDocVersion();
         QTRY_VERIFY_WITH_TIMEOUT(sim->log().contains("response: /doc.zip"), waitMs);
-        QTRY_VERIFY_WITH_TIMEOUT(up->isReplyFinished(DataUploader::ReplyDocDownload) && up->docCode() == 4, waitMs);
-        QTest::qWait(300);
+        QTRY_VERIFY_WITH_TIMEOUT(log.hasLine("Network", "[Update Doc]Network Exception!!!"), timeoutWaitMs);
+        QVERIFY(up->isReplyFinished(DataUploader::ReplyDocDownload));
+        QCOMPARE(up->docCode(), 4);
+        QVERIFY(!log.text().contains("Download Doc Successfully!"));
         QVERIFY(!QFileInfo::exists(appDataPath() + QStringLiteral("/doc")));
+        QVERIFY(!QFileInfo::exists(appDataPath() + QStringLiteral("/doc.zip")));
+        QCOMPARE(up->docVersion(), QStringLiteral("0"));
+    }
+
+    void doc_slowButMovingDownloadIsNotCut()
+    {
+        // Ten pieces 150 ms apart: far longer in total than either time-out,
+        // but never idle for as long as the stall time-out.
+        QVERIFY(startConfigured({"--doc-version", "6", "--fault", "trickle@doczip", "--slow-ms", "150"}));
+        up->setReplyTimeout(shortTimeoutMs);
+        up->setDownloadStallTimeout(1000);
+        LogCapture log;
+        up->requestDocVersion();
+        QTRY_VERIFY_WITH_TIMEOUT(log.text().contains("Unpack file OK!\n"), waitMs);
+        QVERIFY(sim->log().contains("[trickle]"));
+        QVERIFY(!log.text().contains("Network Exception"));
+        QCOMPARE(up->docVersion(), QStringLiteral("6"));
+    }
+
+    void doc_archiveEntriesMayNotReplaceSettingsOrFolders_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("entry named like the settings file") << "zip-appconf@doczip";
+        QTest::newRow("file entry where a folder is") << "zip-doc-file@doczip";
+    }
+    void doc_archiveEntriesMayNotReplaceSettingsOrFolders()
+    {
+        QFETCH(QString, fault);
+        QVERIFY(startConfigured({"--doc-version", "4", "--fault", fault}));
+        const QString dir = appDataPath();
+        {
+            QSettings conf(dir + QStringLiteral("/app.conf"), QSettings::IniFormat);
+            conf.setValue("Marker/kept", "yes");
+            conf.sync();
+        }
+        QVERIFY(QDir().mkpath(dir + QStringLiteral("/doc")));
+        QFile old(dir + QStringLiteral("/doc/old.html"));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old page");
+        old.close();
+        LogCapture log;
+        up->requestDocVersion();
+        QTRY_VERIFY_WITH_TIMEOUT(log.text().contains("Unpack doc.zip failed"), waitMs);
+        QVERIFY(!log.text().contains("Unpack file OK!"));
+        QSettings conf(dir + QStringLiteral("/app.conf"), QSettings::IniFormat);
+        QCOMPARE(conf.value("Marker/kept").toString(), QStringLiteral("yes"));
+        QVERIFY(!conf.childGroups().contains("AppConfig_replaced"));
+        QVERIFY(QFileInfo(dir + QStringLiteral("/doc")).isDir());
+        QCOMPARE(listing(dir + QStringLiteral("/doc")), QStringList{"old.html"});
+        QVERIFY(QFileInfo::exists(dir + QStringLiteral("/doc.zip")));
         QCOMPARE(up->docVersion(), QStringLiteral("0"));
     }
 
@@ -633,6 +738,75 @@ private slots:
         up->requestNewsLetter();
         QTRY_VERIFY_WITH_TIMEOUT(log.text().contains("replay = 13 ::XML parse error!\n"), waitMs);
         QVERIFY(news.isEmpty());
+    }
+
+    // ---- a server that takes a request and never answers ----
+
+    void unanswered_everyRequestEnds_data()
+    {
+        QTest::addColumn<QString>("route");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QStringList>("expectedEvents");
+        QTest::newRow("server configuration") << "config" << 0 << QStringList{"status"};
+        QTest::newRow("software") << "software" << 16 << QStringList{"software"};
+        QTest::newRow("firmware") << "firmware" << 12 << QStringList{"firmware"};
+        QTest::newRow("document version") << "doc" << 14 << QStringList{};
+        QTest::newRow("newsletter") << "news" << 13 << QStringList{"news"};
+    }
+    void unanswered_everyRequestEnds()
+    {
+        QFETCH(QString, route);
+        QFETCH(int, type);
+        QFETCH(QStringList, expectedEvents);
+        sim = std::make_unique<UpdSim>();
+        QVERIFY(sim->start({"--fault", "hang@" + route}));
+        appModel().setValue("request_xml_url", url("server_config.xml"));
+        if (route != QLatin1String("config")) {
+            // The configuration itself is answered: hang only the route under test.
+            up->fetchServerConfig();
+            QTRY_COMPARE_WITH_TIMEOUT(statuses, QList<int>{0}, waitMs);
+            events.clear();
+            statuses.clear();
+        }
+        up->setReplyTimeout(shortTimeoutMs);
+        appModel().setValue("fw_cmu", QStringLiteral("1.0.0.0"));
+        LogCapture log;
+        switch (type) {
+        case 0:
+            up->fetchServerConfig();
+            break;
+        case 16:
+            up->requestSoftware();
+            break;
+        case 12:
+            QVERIFY(up->requestFirmware(12));
+            break;
+        case 14:
+            up->requestDocVersion();
+            break;
+        default:
+            up->requestNewsLetter();
+            break;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(sim->log().contains("[hang]"), waitMs);
+        const QString line = QStringLiteral("[type = %1]Network Exception!!!").arg(type);
+        QTRY_VERIFY_WITH_TIMEOUT(log.hasLine("Network", line), timeoutWaitMs);
+        QCOMPARE(events, expectedEvents);
+        QVERIFY(up->isReplyFinished(type));
+        if (type == 0) {
+            QCOMPARE(statuses, QList<int>{1});
+            QVERIFY(!up->isServerConfigReady());
+        } else if (type == 16) {
+            QVERIFY(software[0].version.isEmpty() && !software[0].mustUpdate);
+        } else if (type == 12) {
+            QCOMPARE(firmware[0].deviceId, 12);
+            QCOMPARE(firmware[0].size, 0);
+            // The module may be asked again.
+            QVERIFY(up->requestFirmware(12));
+            QTRY_COMPARE_WITH_TIMEOUT(firmware.size(), 2, timeoutWaitMs);
+        } else if (type == 13) {
+            QCOMPARE(news[0], qMakePair(QString(), 0));
+        }
     }
 };
 

@@ -98,6 +98,9 @@ void HttpConnection::onReadyRead()
 
 void HttpConnection::respond(const HttpResponse& r)
 {
+    // Read and never answered: the client has to give up by itself.
+    if (r.hang)
+        return;
     if (r.delayMs > 0) {
         QTimer::singleShot(r.delayMs, this, [this, r] { send(r); });
         return;
@@ -116,6 +119,15 @@ void HttpConnection::send(const HttpResponse& r)
         return;
     }
     socket->write(head(r.status, r.contentType, r.body.size()));
+    if (r.stall) {
+        // Part of the body, then silence with the connection left open.
+        socket->write(r.body.left(r.body.size() / 2));
+        return;
+    }
+    if (r.trickleMs > 0) {
+        trickle(r.body, static_cast<int>((r.body.size() + 9) / 10), r.trickleMs);
+        return;
+    }
     if (r.cut) {
         // Half the announced body, then an orderly close: the client sees the
         // connection end early with the data it did get.
@@ -125,6 +137,19 @@ void HttpConnection::send(const HttpResponse& r)
     }
     socket->write(r.body);
     socket->disconnectFromHost();
+}
+
+void HttpConnection::trickle(QByteArray rest, int pieceBytes, int gapMs)
+{
+    if (!socket || socket->state() != QAbstractSocket::ConnectedState)
+        return;
+    socket->write(rest.left(pieceBytes));
+    rest.remove(0, pieceBytes);
+    if (rest.isEmpty()) {
+        socket->disconnectFromHost();
+        return;
+    }
+    QTimer::singleShot(gapMs, this, [this, rest, pieceBytes, gapMs] { trickle(rest, pieceBytes, gapMs); });
 }
 
 void HttpConnection::pumpFiller()

@@ -1,7 +1,8 @@
 #pragma once
 // One client connection of the simulator: reads a single HTTP/1.1 request,
 // hands it to the server and writes the reply, honouring the delivery faults
-// (slow, cut, oversize). Every reply closes the connection.
+// (slow, cut, oversize, hang, stall, trickle). Every reply that is finished
+// closes the connection; a hung or stalled one waits for the client to leave.
 #include <QByteArray>
 #include <QMap>
 #include <QObject>
@@ -27,6 +28,9 @@ struct HttpResponse {
     int delayMs = 0;          // slow: held back
     bool cut = false;         // send half of the body, then close
     qint64 streamBytes = -1;  // oversize: announce and stream this many filler bytes
+    bool hang = false;        // never answer; keep the connection open
+    bool stall = false;       // send the head and half the body, then nothing
+    int trickleMs = 0;        // send the body in ten pieces this far apart
 };
 
 class HttpConnection : public QObject {
@@ -40,6 +44,7 @@ private:
     void respond(const HttpResponse& r);
     void send(const HttpResponse& r);
     void pumpFiller();
+    void trickle(QByteArray rest, int pieceBytes, int gapMs);
     void fail(int status);
 
     QPointer<QTcpSocket> socket;

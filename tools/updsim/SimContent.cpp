@@ -101,6 +101,10 @@ QList<ZipEntry> docEntries(const QString& docDir, int version, const QList<Fault
         entries.append({QStringLiteral("doc/en_US/main.html"), "<html><body>Main page help, version " + v + "</body></html>\n", false});
         entries.append({QStringLiteral("doc/errorcode.html"), "<html><body>Error codes, version " + v + "</body></html>\n", false});
     }
+    if (faults.contains(Fault::ZipDocFile))
+        entries = {{QStringLiteral("doc"), "a file where the doc folder belongs\n", false}};
+    if (faults.contains(Fault::ZipAppConf))
+        entries.append({QStringLiteral("app.conf"), "[AppConfig_replaced]\ndoc_version=999\n", false});
     if (faults.contains(Fault::ZipDotDot))
         entries.append({QStringLiteral("../escaped.txt"), "outside the target folder\n", false});
     if (faults.contains(Fault::ZipLink))

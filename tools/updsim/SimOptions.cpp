@@ -1,6 +1,7 @@
 #include "SimOptions.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 
 namespace updsim {
 
@@ -15,7 +16,9 @@ constexpr FaultName faultNames[] = {
     {Fault::Empty, "empty"},          {Fault::Malformed, "malformed"}, {Fault::Percent, "percent"},
     {Fault::Slow, "slow"},            {Fault::Cut, "cut"},             {Fault::Oversize, "oversize"},
     {Fault::BadSize, "bad-size"},     {Fault::BadMd5, "bad-md5"},      {Fault::ZipDotDot, "zip-dotdot"},
-    {Fault::ZipLink, "zip-link"},     {Fault::ZipAbsolute, "zip-absolute"},
+    {Fault::ZipLink, "zip-link"},     {Fault::ZipAbsolute, "zip-absolute"}, {Fault::ZipAppConf, "zip-appconf"},
+    {Fault::ZipDocFile, "zip-doc-file"}, {Fault::Hang, "hang"},         {Fault::Stall, "stall"},
+    {Fault::Trickle, "trickle"},      {Fault::Padded, "padded"},
 };
 
 const QStringList routes = {QStringLiteral("config"), QStringLiteral("software"), QStringLiteral("firmware"),
@@ -46,6 +49,11 @@ config, software, firmware, download, doc, doczip, news, login, all):
   malformed     truncated markup
   percent       the whole body percent-encoded (%3C for "<")
   slow          the reply is held back --slow-ms milliseconds
+  hang          the request is read and never answered; the connection stays open
+  stall         headers and half the body go out, then nothing; the connection
+                stays open
+  trickle       the body goes out in ten pieces, --slow-ms milliseconds apart
+  padded        every element's text is wrapped in blanks and a line break
   cut           announces the full length, sends half of it and closes
   oversize      announces and streams a body past the client's bound
                 (1 MiB + 1 for XML, 64 MiB + 1 for archives and images)
@@ -54,6 +62,16 @@ config, software, firmware, download, doc, doczip, news, login, all):
   zip-dotdot    doc.zip also holds "../escaped.txt"
   zip-link      doc.zip also holds a symbolic link "doc/link" -> /etc/passwd
   zip-absolute  doc.zip also holds "/tmp/kzo-updsim-absolute.txt"
+  zip-appconf   doc.zip also holds "app.conf" (the client's own settings file)
+  zip-doc-file  doc.zip holds only a file named "doc" instead of the doc folder
+
+Runs until it is stopped (SIGTERM, SIGINT), unless --exit-with-parent is given.
+
+Exit status:
+  0  --help or --version
+  1  cannot listen on the port
+  2  bad command line (the usage goes to standard error)
+  A simulator that is stopped by a signal ends with that signal.
 )";
 
 } // namespace
@@ -78,16 +96,17 @@ bool faultFromName(const QString& name, Fault* out)
     return false;
 }
 
-bool parseOptions(const QStringList& args, Options& o, QString* error)
+ParseResult parseOptions(const QStringList& args, Options& o, QString* text, QString* usage)
 {
     QCommandLineParser p;
     p.setApplicationDescription(QString::fromLatin1(helpText));
-    p.addHelpOption();
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")}, "Show this help and exit.");
+    const QCommandLineOption version("version", "Show the version and exit.");
     const QCommandLineOption port("port", "TCP port on 127.0.0.1; 0 picks a free one (default 8780).", "N", "8780");
     const QCommandLineOption seed("seed", "Seed of the generated images, login identifiers and --fault-rate draws (default 1).", "N", "1");
     const QCommandLineOption fault("fault", "Inject fault KIND on ROUTE (see above); repeatable.", "KIND@ROUTE");
     const QCommandLineOption faultRate("fault-rate", "Probability 0..1 that a request on a faulted route gets its faults (default 1).", "P", "1");
-    const QCommandLineOption slowMs("slow-ms", "Delay of the slow fault in milliseconds (default 1500).", "MS", "1500");
+    const QCommandLineOption slowMs("slow-ms", "Delay of the slow fault and gap of the trickle fault in milliseconds (default 1500).", "MS", "1500");
     const QCommandLineOption oversize("oversize-bytes", "Body length of the oversize fault (default: just past the client's bound).", "N");
     const QCommandLineOption noLogin("no-login-url", "Serve the configuration with an empty Login/Url.");
     const QCommandLineOption swLatest("software-latest", "Latest application version (default 1.10); newer than the client's gives code 1.", "VER", "1.10");
@@ -101,14 +120,26 @@ bool parseOptions(const QStringList& args, Options& o, QString* error)
     const QCommandLineOption newsVersion("news-version", "Newsletter version (default 3).", "N", "3");
     const QCommandLineOption user("user", "Account EMAIL:PASSWORD[:inactive]; repeatable (default pilot@example.com:secret1). The password matches as given or as its MD5 digest.", "ACCOUNT");
     const QCommandLineOption loginError("login-error", "Refuse every login with this error_code (e.g. 3001, 1002, 4002).", "CODE");
-    p.addOptions({port, seed, fault, faultRate, slowMs, oversize, noLogin, swLatest, swStatus, fwVersion, fwSize, fwDir,
-                  docVersion, docDir, newsId, newsVersion, user, loginError});
+    const QCommandLineOption exitWithParent("exit-with-parent", "End when the process that started the simulator ends (tests, run scripts).");
+    p.addOptions({help, version, port, seed, fault, faultRate, slowMs, oversize, noLogin, swLatest, swStatus, fwVersion,
+                  fwSize, fwDir, docVersion, docDir, newsId, newsVersion, user, loginError, exitWithParent});
+    *usage = p.helpText();
     if (!p.parse(args)) {
-        *error = p.errorText();
-        return false;
+        *text = p.errorText();
+        return ParseResult::Error;
     }
-    if (p.isSet("help"))
-        p.showHelp(0);
+    if (p.isSet(help)) {
+        *text = p.helpText();
+        return ParseResult::Help;
+    }
+    if (p.isSet(version)) {
+        *text = QCoreApplication::applicationName() + QLatin1Char(' ') + QCoreApplication::applicationVersion();
+        return ParseResult::Version;
+    }
+    if (!p.positionalArguments().isEmpty()) {
+        *text = QStringLiteral("unexpected argument \"%1\"").arg(p.positionalArguments().first());
+        return ParseResult::Error;
+    }
 
     bool ok = true;
     auto toInt = [&](const QCommandLineOption& opt) {
@@ -116,14 +147,16 @@ bool parseOptions(const QStringList& args, Options& o, QString* error)
         const int v = p.value(opt).toInt(&good);
         if (!good) {
             ok = false;
-            *error = QStringLiteral("--%1: not a number").arg(opt.names().first());
+            *text = QStringLiteral("--%1: not a number").arg(opt.names().first());
         }
         return v;
     };
     const int portValue = toInt(port);
+    if (!ok)
+        return ParseResult::Error;
     if (portValue < 0 || portValue > 65535) {
-        *error = QStringLiteral("--port: out of range");
-        return false;
+        *text = QStringLiteral("--port: out of range");
+        return ParseResult::Error;
     }
     o.port = static_cast<quint16>(portValue);
     o.seed = static_cast<quint32>(p.value(seed).toUInt());
@@ -132,6 +165,7 @@ bool parseOptions(const QStringList& args, Options& o, QString* error)
     if (p.isSet(oversize))
         o.oversizeBytes = p.value(oversize).toLongLong();
     o.noLoginUrl = p.isSet(noLogin);
+    o.exitWithParent = p.isSet(exitWithParent);
     o.softwareLatest = p.value(swLatest);
     o.softwareStatus = toInt(swStatus);
     o.firmwareVersion = p.value(fwVersion);
@@ -144,14 +178,14 @@ bool parseOptions(const QStringList& args, Options& o, QString* error)
     if (p.isSet(loginError))
         o.loginError = toInt(loginError);
     if (!ok)
-        return false;
+        return ParseResult::Error;
 
     for (const QString& faultArg : p.values(fault)) {
         const QStringList parts = faultArg.split(QLatin1Char('@'));
         Fault f{};
         if (parts.size() != 2 || !faultFromName(parts[0], &f) || !routes.contains(parts[1])) {
-            *error = QStringLiteral("--fault: cannot read \"%1\" (KIND@ROUTE)").arg(faultArg);
-            return false;
+            *text = QStringLiteral("--fault: cannot read \"%1\" (KIND@ROUTE)").arg(faultArg);
+            return ParseResult::Error;
         }
         if (!o.faults[parts[1]].contains(f))
             o.faults[parts[1]].append(f);
@@ -160,12 +194,12 @@ bool parseOptions(const QStringList& args, Options& o, QString* error)
     for (const QString& a : accounts.isEmpty() ? QStringList{QStringLiteral("pilot@example.com:secret1")} : accounts) {
         const QStringList parts = a.split(QLatin1Char(':'));
         if (parts.size() < 2 || parts[0].isEmpty()) {
-            *error = QStringLiteral("--user: cannot read \"%1\" (EMAIL:PASSWORD[:inactive])").arg(a);
-            return false;
+            *text = QStringLiteral("--user: cannot read \"%1\" (EMAIL:PASSWORD[:inactive])").arg(a);
+            return ParseResult::Error;
         }
         o.users.append(User{parts[0], parts[1], !(parts.size() > 2 && parts[2] == QLatin1String("inactive"))});
     }
-    return true;
+    return ParseResult::Run;
 }
 
 } // namespace updsim

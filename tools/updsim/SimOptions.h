@@ -19,6 +19,12 @@ enum class Fault {
     ZipDotDot, // doc.zip: adds an entry "../escaped.txt"
     ZipLink,   // doc.zip: adds a symbolic-link entry
     ZipAbsolute, // doc.zip: adds an entry with an absolute path
+    ZipAppConf, // doc.zip: adds an entry "app.conf"
+    ZipDocFile, // doc.zip: holds only a file named "doc" instead of the doc folder
+    Hang,      // the request is read and never answered; the connection stays open
+    Stall,     // headers and half the body, then nothing; the connection stays open
+    Trickle,   // the body goes out in ten pieces, --slow-ms apart
+    Padded,    // every element's text wrapped in blanks and a line break
 };
 
 struct User {
@@ -46,10 +52,14 @@ struct Options {
     int newsVersion = 3;
     QList<User> users;
     int loginError = 0;
+    bool exitWithParent = false;
 };
 
-// Parses the arguments; on an error prints it and returns false. --help prints and exits.
-bool parseOptions(const QStringList& args, Options& out, QString* error);
+enum class ParseResult { Run, Help, Version, Error };
+
+// Parses the arguments. Help and Version leave their text in `text`; Error
+// leaves the reason in `text` and the usage in `usage`.
+ParseResult parseOptions(const QStringList& args, Options& out, QString* text, QString* usage);
 
 QString faultName(Fault f);
 bool faultFromName(const QString& name, Fault* out);

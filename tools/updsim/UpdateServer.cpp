@@ -3,6 +3,7 @@
 #include "SimContent.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QUrlQuery>
 
 #include <cstdio>
@@ -41,6 +42,14 @@ HttpResponse htmlPage(const QByteArray& path)
     r.contentType = "text/html; charset=utf-8";
     r.body = "<html><body><p>kzo-updsim page " + QString::fromLatin1(path).toHtmlEscaped().toUtf8() + "</p></body></html>\n";
     return r;
+}
+
+// Wraps the text of every element that holds only text in blanks and a line
+// break, as a hand-edited or pretty-printed reply would.
+QByteArray padElementTexts(const QByteArray& body)
+{
+    static const QRegularExpression leaf(QStringLiteral("<([A-Za-z_][\\w.-]*)([^<>]*)>([^<]*)</\\1>"));
+    return QString::fromUtf8(body).replace(leaf, QStringLiteral("<\\1\\2> \\3 \n</\\1>")).toUtf8();
 }
 
 constexpr qint64 xmlBound = 1LL << 20;
@@ -170,6 +179,18 @@ HttpResponse UpdateServer::handle(const HttpRequest& req)
             break;
         case Fault::Cut:
             r.cut = true;
+            break;
+        case Fault::Hang:
+            r.hang = true;
+            break;
+        case Fault::Stall:
+            r.stall = true;
+            break;
+        case Fault::Trickle:
+            r.trickleMs = qMax(1, opt.slowMs);
+            break;
+        case Fault::Padded:
+            r.body = padElementTexts(r.body);
             break;
         case Fault::Oversize:
             r.streamBytes = opt.oversizeBytes >= 0

@@ -8,21 +8,45 @@
 #include <csignal>
 #include <cstdio>
 #include <sys/prctl.h>
+#include <unistd.h>
+
+namespace {
+
+// Ends the simulator with the process that started it. Checked again after
+// arming, because that process may already have gone.
+bool followParent(pid_t parent)
+{
+    if (::prctl(PR_SET_PDEATHSIG, SIGTERM) != 0)
+        return false;
+    return ::getppid() == parent;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
-    // A simulator never outlives whoever started it: a test that crashed or a
-    // script that was killed must not leave it running.
-    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    const pid_t parent = ::getppid();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kzo-updsim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KZO_UPDSIM_VERSION));
     updsim::Options options;
-    QString error;
-    if (!updsim::parseOptions(app.arguments(), options, &error)) {
-        std::fprintf(stderr, "kzo-updsim: %s\n", error.toUtf8().constData());
+    QString text;
+    QString usage;
+    switch (updsim::parseOptions(app.arguments(), options, &text, &usage)) {
+    case updsim::ParseResult::Help:
+    case updsim::ParseResult::Version:
+        std::printf("%s\n", text.toUtf8().constData());
+        return 0;
+    case updsim::ParseResult::Error:
+        std::fprintf(stderr, "kzo-updsim: %s\n\n%s", text.toUtf8().constData(), usage.toUtf8().constData());
         return 2;
+    case updsim::ParseResult::Run:
+        break;
     }
+    if (options.exitWithParent && !followParent(parent))
+        return 1;
     updsim::UpdateServer server(options);
+    QString error;
     if (!server.listen(&error)) {
         std::fprintf(stderr, "kzo-updsim: cannot listen: %s\n", error.toUtf8().constData());
         return 1;
