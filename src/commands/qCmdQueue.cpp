@@ -48,6 +48,10 @@ void qCmdQueue::start()
         if (!enabled) {
             logTaggedLevel(2, "CmdQueue", "Funcation Disabled !!!");
             post(&qCmdQueue::queuefinished, false);
+            // The refused run is over: its commands (possibly the
+            // restore-defaults sequence) must not lead the next one.
+            if (!running)
+                clearLocked();
             return;
         }
         if (running) {

@@ -1,5 +1,4 @@
-// kzo-console: the headless developer console.
-//   kzo-console [--port PATH]... [--no-udev]
+// kzo-console: the headless developer console. See --help.
 // Brings up the device side of the program (device I/O, acknowledgement
 // printer, connection manager, command queue, device finder) and executes
 // lines read from standard input on the event-loop thread. "quit" or the end
@@ -20,14 +19,58 @@
 
 #include <QCoreApplication>
 #include <cstdio>
+#include <string>
+
+namespace {
+
+constexpr const char* usageText =
+    "Usage: kzo-console [--port PATH]... [--no-udev]\n"
+    "       kzo-console --help | --version\n"
+    "\n"
+    "Developer console over the device link. Watches the given ports (and USB\n"
+    "ports unless --no-udev), opens the device when it appears and executes one\n"
+    "console command per line read from standard input; \"help\" lists them.\n"
+    "\"quit\" or the end of input closes the port and ends the program.\n"
+    "\n"
+    "Options:\n"
+    "  --port PATH   Watch PATH as a device port; may be repeated (also --port=PATH).\n"
+    "  --no-udev     Do not look for USB ports.\n"
+    "  -h, --help    Print this text and exit; no device is opened.\n"
+    "  --version     Print the version and exit.\n"
+    "\n"
+    "Exit status:\n"
+    "  0  \"quit\", end of input, --help or --version\n"
+    "  2  unknown option, unexpected argument or missing option value\n";
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     const FinderArgs args = parseFinderArgs(argc, argv);
-    if (!args.error.empty() || args.rest.size() > 1) {
-        std::fprintf(stderr, "%s\nusage: kzo-console [--port PATH]... [--no-udev]\n",
-            args.error.empty() ? "unexpected argument" : args.error.c_str());
+    bool help = false;
+    bool version = false;
+    std::string error = args.error;
+    for (size_t i = 1; i < args.rest.size(); ++i) {
+        const std::string& a = args.rest[i];
+        if (a == "--help" || a == "-h")
+            help = true;
+        else if (a == "--version")
+            version = true;
+        else if (error.empty())
+            error = (a.rfind("-", 0) == 0 ? "unknown option " : "unexpected argument ") + a;
+    }
+    // Asking for help always works, whatever else is on the line.
+    if (help) {
+        std::fputs(usageText, stdout);
+        return 0;
+    }
+    if (!error.empty()) {
+        std::fprintf(stderr, "kzo-console: %s\n%s", error.c_str(), usageText);
         return 2;
+    }
+    if (version) {
+        std::printf("kzo-console %s\n", KZO_VERSION);
+        return 0;
     }
 
     appModel().setStatus(AppIdle);

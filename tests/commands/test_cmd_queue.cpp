@@ -1,18 +1,19 @@
 // Command queue: sending, acknowledgement matching, re-sends, give-up, and the
 // way a run ends (disabled, disconnected, partly failed).
-#include "support/LogCapture.h"
+#include "EagerDevIo.h"
 #include "commands/CommandCatalogue.h"
-#include "support/FakeDevIo.h"
 #include "commands/qCmdQueue.h"
+#include "support/FakeDevIo.h"
+#include "support/LogCapture.h"
 
 #include <QSignalSpy>
 #include <QTest>
-#include <atomic>
+#include <QTimer>
 #include <chrono>
-#include <map>
-#include <random>
+#include <optional>
 #include <thread>
 
+using kzo::test::EagerDevIo;
 using kzo::test::FakeDevIo;
 using orb::qCmdQueue;
 
@@ -29,6 +30,15 @@ QList<int> intArgs(const QSignalSpy& spy)
     for (const auto& args : spy)
         out << args.at(0).toInt();
     return out;
+}
+
+// The acknowledgement the read-all sequence pairs with a command, if any.
+std::optional<uint16_t> readAllAck(uint16_t command)
+{
+    for (const auto& p : orb::readAllSequence)
+        if (p.command == command)
+            return p.ack;
+    return std::nullopt;
 }
 
 } // namespace
@@ -80,11 +90,18 @@ private slots:
         QSignalSpy finished(queue.get(), &qCmdQueue::queuefinished);
         QSignalSpy pos(queue.get(), &qCmdQueue::posChanged);
         queue->start();
-        QTest::qWait(400);
         QVERIFY(!queue->isRunning());
-        QCOMPARE(finished.count(), 0);
-        QCOMPARE(pos.count(), 0);
         QCOMPARE(io->writeCount(), 0);
+        // Signals are queued in the order they happen, so anything the empty
+        // start had emitted arrives before the signals of the next run.
+        auto c = command(0x02C0);
+        QVERIFY(queue->add(c, 0x02C1));
+        queue->start();
+        io->deliverId(0x02C1);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
+        QCOMPARE(finished.at(0).at(0).toBool(), true);
+        QCOMPARE(intArgs(pos), (QList<int>{1}));
+        QCOMPARE(io->writtenIds(), (std::vector<uint16_t>{0x02C0}));
     }
 
     // The five read-all requests, acknowledged from another thread as the
@@ -113,9 +130,8 @@ private slots:
         QVERIFY(log.bytes().contains("All process success!\n"));
         QVERIFY(!queue->isRunning());
         QCOMPARE(queue->size(), 0);
-        // The timer is stopped: nothing more goes out.
-        QTest::qWait(700);
-        QCOMPARE(io->writeCount(), 5);
+        // The end of the run stopped the re-send timer.
+        QVERIFY(!queue->findChild<QTimer*>()->isActive());
     }
 
     void unansweredCommandIsSentFourTimesThenDropped()
@@ -261,60 +277,95 @@ private slots:
         QVERIFY(log.bytes().contains("cmd queue error! pos = 2,ACK_ID = 0x1245\n"));
         QVERIFY(!queue->isRunning());
         QCOMPARE(queue->size(), 0);
-        const int written = io->writeCount();
-        QTest::qWait(700);
-        QCOMPARE(io->writeCount(), written);
+        QVERIFY(!queue->findChild<QTimer*>()->isActive());
     }
 
-    // Acknowledgements arrive on another thread at about the timer period, so
-    // they race the expiries: every command must be acknowledged exactly once
-    // in order, and none may be re-sent sooner than a period after a send.
-    void acknowledgementsRacingTheTimer()
+    // A start refused because the queue is disabled must not leave its
+    // commands behind for the next run: they may be the restore-defaults
+    // sequence, which would then go out in front of an ordinary read.
+    void refusedStartForgetsItsCommands()
     {
-        constexpr int n = 12;
         QSignalSpy finished(queue.get(), &qCmdQueue::queuefinished);
         QSignalSpy pos(queue.get(), &qCmdQueue::posChanged);
-        for (int i = 0; i < n; ++i) {
-            auto c = command(static_cast<uint16_t>(0x3000 + 2 * i));
-            QVERIFY(queue->add(c, static_cast<uint16_t>(0x3001 + 2 * i)));
+        queue->setEnabled(false);
+        for (const auto& p : orb::readAllSequence) {
+            auto c = command(p.command);
+            QVERIFY(queue->add(c, p.ack));
+            queue->back()->setRestoreFlag();
         }
-        std::atomic<bool> stop{false};
-        std::thread responder([&] {
-            std::mt19937 rng(7);
-            std::uniform_int_distribution<int> delay(260, 340);
-            int next = 0;
-            while (!stop && next < n) {
-                const auto ids = io->writtenIds();
-                if (!ids.empty() && ids.back() == 0x3000 + 2 * next) {
-                    std::this_thread::sleep_for(std::chrono::milliseconds(delay(rng)));
-                    io->deliverId(static_cast<uint16_t>(0x3001 + 2 * next));
-                    ++next;
-                }
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            }
-        });
         queue->start();
-        const bool done = QTest::qWaitFor([&] { return finished.count() == 1; }, 30000);
-        stop = true;
-        responder.join();
-        QVERIFY(done);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
+        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        QCOMPARE(queue->size(), 0);
+        QCOMPARE(queue->back(), nullptr);
+        QCOMPARE(io->writeCount(), 0);
+
+        finished.clear();
+        queue->setEnabled(true);
+        auto c = command(orb::cmdid::ReadCmuVersion);
+        QVERIFY(queue->add(c, orb::cmdid::CmuVersionAck));
+        queue->start();
+        io->deliverId(orb::cmdid::CmuVersionAck);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
         QCOMPARE(finished.at(0).at(0).toBool(), true);
-        QList<int> expected;
-        for (int i = 1; i <= n; ++i)
-            expected << i;
-        QCOMPARE(intArgs(pos), expected);
-        std::map<uint16_t, std::vector<std::chrono::steady_clock::time_point>> sends;
-        const auto ids = io->writtenIds();
-        const auto times = io->writtenTimes();
-        for (size_t i = 0; i < ids.size(); ++i)
-            sends[ids[i]].push_back(times[i]);
-        for (const auto& [id, stamps] : sends) {
-            QVERIFY(stamps.size() <= 4);
-            for (size_t i = 1; i < stamps.size(); ++i) {
-                const auto gap = std::chrono::duration_cast<std::chrono::milliseconds>(stamps[i] - stamps[i - 1]);
-                QVERIFY2(gap.count() >= 200, qPrintable(QString("0x%1 re-sent after %2 ms").arg(id, 0, 16).arg(gap.count())));
-            }
+        QCOMPARE(intArgs(pos), (QList<int>{1}));
+        const auto sent = io->takeFrames();
+        QCOMPARE(sent.size(), size_t(1));
+        QCOMPARE(sent[0].id(), orb::cmdid::ReadCmuVersion);
+        QCOMPARE(kzo::frame::readU16(sent[0].record() + 7), uint16_t(0x8000)); // no restore flag
+    }
+
+    // A peer that answers before the write returns: each command must already
+    // be the one the queue waits for when it goes out, so every answer counts
+    // and nothing is sent twice.
+    void answersArrivingBeforeTheWriteReturns()
+    {
+        EagerDevIo eager([](const EagerDevIo::Bytes& frame, int) -> std::optional<EagerDevIo::Bytes> {
+            if (const auto ack = readAllAck(EagerDevIo::idOf(frame)))
+                return EagerDevIo::record(*ack, {0});
+            return std::nullopt;
+        });
+        eager.addListener(queue.get());
+        QSignalSpy finished(queue.get(), &qCmdQueue::queuefinished);
+        QSignalSpy pos(queue.get(), &qCmdQueue::posChanged);
+        std::vector<uint16_t> expected;
+        for (const auto& p : orb::readAllSequence) {
+            auto c = command(p.command);
+            QVERIFY(queue->add(c, p.ack));
+            expected.push_back(p.command);
         }
+        queue->start();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
+        QCOMPARE(finished.at(0).at(0).toBool(), true);
+        QCOMPARE(intArgs(pos), (QList<int>{1, 2, 3, 4, 5}));
+        QCOMPARE(eager.writtenIds(), expected);
+        QVERIFY(!queue->findChild<QTimer*>()->isActive());
+    }
+
+    // Only the re-send of each command is answered, from another thread while
+    // the timer's re-send is still being written: the answer must move the
+    // queue on exactly once, and the next command is neither skipped nor sent
+    // twice at once.
+    void answerToAReSendWhileItIsWritten()
+    {
+        EagerDevIo eager([](const EagerDevIo::Bytes& frame, int earlierWrites) -> std::optional<EagerDevIo::Bytes> {
+            const uint16_t id = EagerDevIo::idOf(frame);
+            if (earlierWrites == 1)
+                return EagerDevIo::record(static_cast<uint16_t>(id + 1), {0});
+            return std::nullopt;
+        });
+        eager.addListener(queue.get());
+        QSignalSpy finished(queue.get(), &qCmdQueue::queuefinished);
+        QSignalSpy pos(queue.get(), &qCmdQueue::posChanged);
+        for (uint16_t id : {0x3000, 0x3002, 0x3004}) {
+            auto c = command(id);
+            QVERIFY(queue->add(c, static_cast<uint16_t>(id + 1)));
+        }
+        queue->start();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
+        QCOMPARE(finished.at(0).at(0).toBool(), true);
+        QCOMPARE(intArgs(pos), (QList<int>{1, 2, 3}));
+        QCOMPARE(eager.writtenIds(), (std::vector<uint16_t>{0x3000, 0x3000, 0x3002, 0x3002, 0x3004, 0x3004}));
     }
 
 private:

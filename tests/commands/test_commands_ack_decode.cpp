@@ -29,6 +29,15 @@ void checkReader(uint16_t ackId, int expectedLength)
     std::memset(&out, 0xEE, sizeof out);
     QVERIFY(ackDecode(out, rec.data(), ackId));
     QCOMPARE(std::memcmp(&out, data.data(), sizeof out), 0);
+
+    // One byte short or long: refused, nothing copied.
+    for (const size_t size : {sizeof(T) - 1, sizeof(T) + 1}) {
+        const Bytes wrong = record(makeAck(ackId, 0x07, pattern(size, 0x40)));
+        std::memset(&out, 0xEE, sizeof out);
+        QVERIFY(!ackDecode(out, wrong.data(), ackId));
+        const Bytes untouched(sizeof(T), 0xEE);
+        QCOMPARE(std::memcmp(&out, untouched.data(), sizeof out), 0);
+    }
 }
 
 } // namespace
@@ -48,6 +57,7 @@ void TestCommandsAckDecode::readersCopyDataBehindResult()
     checkReader<ack_u32x4>(0x02A4, 47);
     checkReader<ack_u32x4>(0x02C1, 47);
     checkReader<ack_u32x2>(0x02A1, 39);
+    checkReader<ack_u32x2>(0x02A6, 39);
     checkReader<ack_u32x2>(0x1245, 39);
     checkReader<ack_u32>(0x1252, 35);
     checkReader<ack_u32>(0x0245, 35);

@@ -45,18 +45,11 @@ void checkFamilies(int expectedSize, uint16_t id)
     QCOMPARE(headerFault(heap->frame(), heap->frameSize(), expectedSize, id), QString());
     QCOMPARE(heap->payload(), heap->frame() + 30);
     QCOMPARE(heap->header(), heap->frame() + 4);
-    QCOMPARE(reinterpret_cast<uint8_t*>(heap->data()), heap->payload());
     QCOMPARE(heap->commandId(), id);
-    // Through the abstract base as the queues hold them.
-    std::unique_ptr<cmd_base_t> base = std::move(heap);
-    QCOMPARE(base->frameSize(), expectedSize);
-    QCOMPARE(base->payload(), base->frame() + 30);
 
     auto own = std::make_unique<DevCmdWriteT<T>>(id);
     QCOMPARE(headerFault(own->frame(), own->frameSize(), expectedSize, id), QString());
-    DevCmd* asBase = own.get();
-    QCOMPARE(asBase->payload(), asBase->frame() + 30);
-    QCOMPARE(asBase->frameSize(), expectedSize);
+    QCOMPARE(own->payload(), own->frame() + 30);
 }
 
 } // namespace
@@ -180,9 +173,6 @@ void TestCommandsGeometry::readAllSequence()
         QCOMPARE(orb::readAllSequence[i].command, expected[i].command);
         QCOMPARE(orb::readAllSequence[i].ack, expected[i].ack);
     }
-    QCOMPARE(module::Mc, uint8_t(1));
-    QCOMPARE(module::Cmu, uint8_t(12));
-    QCOMPARE(module::Yaw, uint8_t(15));
 }
 
 QTEST_APPLESS_MAIN(TestCommandsGeometry)

@@ -1,14 +1,16 @@
 // Connection manager: link-up handshake, connection on the first status
 // report, and the loader-mode analysis of status reports.
-#include "support/LogCapture.h"
+#include "EagerDevIo.h"
 #include "commands/CommandCatalogue.h"
-#include "support/FakeDevIo.h"
 #include "commands/qConnector.h"
+#include "support/FakeDevIo.h"
+#include "support/LogCapture.h"
 
 #include <QSignalSpy>
 #include <QTest>
 #include <thread>
 
+using kzo::test::EagerDevIo;
 using kzo::test::FakeDevIo;
 using Bytes = FakeDevIo::Bytes;
 
@@ -22,7 +24,10 @@ private slots:
         io->addListener(conn.get());
         abnormal = std::make_unique<QSignalSpy>(conn.get(), &qConnector::deviceAbnormal);
         changed = std::make_unique<QSignalSpy>(conn.get(), &qConnector::connectionChanged);
-        // One list of both signals, to check their order.
+        // One list of both signals, to check their order. Signals emitted on
+        // other threads in the previous test arrive as queued calls: deliver
+        // them before the list starts.
+        QCoreApplication::sendPostedEvents();
         order.clear();
         connect(conn.get(), &qConnector::deviceAbnormal, this, [this](int c) { order << QString("abnormal %1").arg(c); });
         connect(conn.get(), &qConnector::connectionChanged, this,
@@ -49,7 +54,6 @@ private slots:
         expected[30] = 1;
         expected[31] = 0;
         QCOMPARE(frames[0], expected);
-        QCOMPARE(frames[0].size(), size_t(36));
         QCOMPARE(int(frames[0][4]), 32); // record length
         QCOMPARE(io->writtenIds(), (std::vector<uint16_t>{0x0FB1, 0x0101}));
         QCOMPARE(frames[1].size(), size_t(34));
@@ -225,6 +229,60 @@ private slots:
         QCOMPARE(conn->loaderDevice(), -1);
         QVERIFY(!conn->isLoaderMode().load());
         QVERIFY(conn->handshakePending());
+    }
+
+    // A peer that answers the handshake and the status request before their
+    // writes return, from another thread: the link-up state must already be
+    // in place, so the answers are analysed as answers to this link.
+    void answersBeforeTheWritesReturn_data()
+    {
+        QTest::addColumn<bool>("handshakeAnswered");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("device");
+        QTest::addColumn<int>("signalled");
+        QTest::newRow("running") << true << 0x00 << 0 << 0;
+        QTest::newRow("main controller loader, usb") << false << 0xFE << 1 << 1;
+        QTest::newRow("cmu loader, usb") << false << 0xFD << 12 << 12;
+        QTest::newRow("led loader behind the controller") << true << 0x40 << 4 << 4;
+    }
+    void answersBeforeTheWritesReturn()
+    {
+        QFETCH(bool, handshakeAnswered);
+        QFETCH(int, status);
+        QFETCH(int, device);
+        QFETCH(int, signalled);
+        EagerDevIo eager([&](const EagerDevIo::Bytes& frame, int) -> std::optional<EagerDevIo::Bytes> {
+            const uint16_t id = EagerDevIo::idOf(frame);
+            if (id == 0x0FB1 && handshakeAnswered)
+                return EagerDevIo::record(0x0FB2, {1, 0});
+            if (id == 0x0101)
+                return EagerDevIo::record(0x0102, {static_cast<uint8_t>(status)});
+            return std::nullopt;
+        });
+        // A link that was up before: the new link-up must not inherit its state.
+        io->onCommDeviceArrival(L"ttyACM0");
+        io->deliverId(0x0102, {0xFE});
+        io->onCommDeviceRemoval(L"ttyACM0");
+        QCOMPARE(order.size(), 3);
+        abnormal->clear();
+        changed->clear();
+        order.clear();
+
+        eager.addListener(conn.get());
+
+        eager.onCommDeviceArrival(L"ttyACM0");
+        QCOMPARE(eager.writtenIds(), (std::vector<uint16_t>{0x0FB1, 0x0101}));
+        QCOMPARE(conn->handshakePending(), !handshakeAnswered);
+        QVERIFY(conn->isConnected());
+        QCOMPARE(conn->loaderDevice(), device);
+        QCOMPARE(conn->isLoaderMode().load(), device != 0);
+        QStringList expected;
+        if (signalled)
+            expected << QString("abnormal %1").arg(signalled);
+        expected << "connection 1";
+        QTRY_COMPARE_WITH_TIMEOUT(order, expected, 5000);
+        QCOMPARE(changed->count(), 1);
+        QCOMPARE(abnormal->count(), signalled ? 1 : 0);
     }
 
     void transferAndConnectFailNotifications()

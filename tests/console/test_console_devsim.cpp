@@ -11,6 +11,7 @@ private slots:
     {
         sim = std::make_unique<QProcess>();
         sim->setProgram(QStringLiteral(KZO_BIN_DIR "/kzo-devsim"));
+        sim->setArguments({QStringLiteral("--exit-with-parent")});
         sim->setProcessChannelMode(QProcess::SeparateChannels);
         sim->start();
         QVERIFY(sim->waitForStarted(10000));

@@ -182,10 +182,6 @@ private slots:
         QVERIFY(console->execute(L"run " + path.toStdWString()));
         QCOMPARE(frameCrcSeed.load(), uint16_t(0x20));
         const QList<QByteArray> lines = log.bytes().split('\n');
-        QStringList plain;
-        for (const auto& l : lines)
-            if (!l.startsWith('['))
-                plain << QString::fromUtf8(l);
         QVERIFY(lines.contains(QByteArray("setcrc 0x20").leftJustified(76, ' ') + "OK!"));
         QVERIFY(lines.contains("[   2]Error command : setcrc"));
         QVERIFY(lines.contains(QByteArray("\tgetcrc  ").leftJustified(76, ' ') + "OK!"));

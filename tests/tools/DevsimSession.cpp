@@ -49,7 +49,8 @@ bool DevsimSession::start()
     QFile::remove(logPath_);
     proc_.setStandardOutputFile(logPath_);
     proc_.setProcessChannelMode(QProcess::MergedChannels);
-    proc_.start(QStringLiteral(KZO_BIN_DIR "/kzo-devsim"), args_);
+    // A test that dies must not leave its simulator running.
+    proc_.start(QStringLiteral(KZO_BIN_DIR "/kzo-devsim"), QStringList{QStringLiteral("--exit-with-parent")} + args_);
     if (!proc_.waitForStarted(10000))
         return false;
     const QDeadlineTimer deadline(15000);
@@ -67,8 +68,12 @@ bool DevsimSession::start()
             return false;
         QThread::msleep(20);
     }
-    if (port_.isEmpty())
-        return false;
+    return !port_.isEmpty() && open(port_);
+}
+
+bool DevsimSession::open(const QString& port)
+{
+    port_ = port;
     fd_ = ::open(port_.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0)
         return false;
@@ -144,16 +149,6 @@ std::optional<Reply> DevsimSession::waitFor(uint16_t id, int timeoutMs)
             return std::nullopt;
         pump(static_cast<int>(qMin<qint64>(50, deadline.remainingTime())));
     }
-}
-
-std::vector<Reply> DevsimSession::collect(int ms)
-{
-    const QDeadlineTimer deadline(ms);
-    while (!deadline.hasExpired())
-        pump(static_cast<int>(qMin<qint64>(50, deadline.remainingTime())));
-    std::vector<Reply> all(inbox_.begin(), inbox_.end());
-    inbox_.clear();
-    return all;
 }
 
 bool DevsimSession::received(uint16_t id) const

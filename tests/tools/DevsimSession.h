@@ -31,6 +31,8 @@ public:
 
     // Starts the simulator, reads its port line and opens the port raw.
     bool start();
+    // Opens the port of a simulator started some other way.
+    bool open(const QString& port);
     QString portPath() const { return port_; }
     QString logText() const;
     QProcess& process() { return proc_; }
@@ -40,8 +42,6 @@ public:
     void sendCommand(uint16_t id, std::span<const uint8_t> payload = {}, uint16_t sequence = 0);
     // Next received frame with this identifier (others are kept), or nothing.
     std::optional<Reply> waitFor(uint16_t id, int timeoutMs = 5000);
-    // Everything received within the time, in order.
-    std::vector<Reply> collect(int ms);
     bool received(uint16_t id) const;
     // Reads until the port reports a hang-up (the simulator closed its end).
     bool waitHangUp(int timeoutMs);

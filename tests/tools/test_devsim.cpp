@@ -5,11 +5,16 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <array>
+#include <csignal>
 #include <cstdio>
+#include <sys/prctl.h>
+#include <sys/wait.h>
 
 namespace {
 
@@ -66,6 +71,49 @@ int packet(DevsimSession& s, uint16_t id, uint16_t seq, const Bytes& payload, in
     return a ? a->byte(26) : -1;
 }
 
+struct Run {
+    int code = -1; // -1: did not end normally in time
+    QByteArray out, err;
+};
+
+// Runs the simulator to its end, the port left alone.
+Run runDevsim(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(KZO_BIN_DIR "/kzo-devsim"), args);
+    Run r;
+    if (!p.waitForStarted(10000) || !p.waitForFinished(20000)) {
+        p.kill();
+        p.waitForFinished(5000);
+        return r;
+    }
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+// A process this test does not own through QProcess, killed if still there.
+struct StrayProcess {
+    pid_t pid = 0;
+    ~StrayProcess()
+    {
+        if (pid > 0) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+    }
+    // Waits for its end; the exit code, or -1.
+    int reap(int timeoutMs)
+    {
+        int st = 0;
+        if (!QTest::qWaitFor([&] { return ::waitpid(pid, &st, WNOHANG) == pid; }, timeoutMs))
+            return -1;
+        pid = 0;
+        return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    }
+};
+
 int status(DevsimSession& s, std::optional<std::array<uint8_t, 2>> module = std::nullopt)
 {
     if (module)
@@ -100,8 +148,14 @@ private slots:
     void parameterMemoryPersists();
     void gimbalChannelsRecordsCamera();
     void calibrationWalk();
-    void unknownCommandUnplugAndLink();
-    void durationEndsRun();
+    void unplugSignalRemovesTheLink();
+    void timedEnds_data();
+    void timedEnds();
+    void helpAndVersion();
+    void refusedCommandLines_data();
+    void refusedCommandLines();
+    void exitWithParentOnlyWhenAsked_data();
+    void exitWithParentOnlyWhenAsked();
 };
 
 void TestDevsim::handshakeAndStatusFrames()
@@ -124,11 +178,16 @@ void TestDevsim::handshakeAndStatusFrames()
     QCOMPARE(hs->byte(27), uint8_t(0));
     QCOMPARE(kzo::frame::readU16(hs->record.data() + 30), crc16(hs->record.data(), 28, 0x0013));
 
-    // The 34-byte status request of the connection manager.
+    // An unknown command, then the 34-byte status request of the connection
+    // manager. Replies keep the order of the requests: an answer to the
+    // unknown command would be here before the report.
+    s.sendCommand(0x1234);
     s.sendCommand(0x0101);
     const auto st = s.waitFor(0x0102);
     QVERIFY(st);
     QCOMPARE(st->byte(26), uint8_t(0));
+    QVERIFY(!s.received(0x1235));
+    QVERIFY(s.logText().contains(QStringLiteral("unknown command 0x1234 (0 payload bytes), not answered")));
 
     QTRY_VERIFY_WITH_TIMEOUT(s.logText().contains(QStringLiteral("] <- 0x0fb1 handshake (seq 0, 2 payload bytes)\n")), 5000);
     QVERIFY(s.logText().contains(QStringLiteral("] -> 0x0102 status report, module state 0x00\n")));
@@ -164,7 +223,10 @@ void TestDevsim::loaderStates()
     // Replies keep the order of the requests: whatever was answered is here now.
     QCOMPARE(s.received(0x0FB2), handshakeAnswered);
     QCOMPARE(s.received(0x02C1), handshakeAnswered); // a USB boot loader answers no read
-    QCOMPARE(bool(s.waitFor(0x02B1, imuReady ? 5000 : 300)), imuReady);
+    // The IMU loader speaks up right behind each status report, so by the
+    // second report the first announcement is here.
+    QCOMPARE(status(s), state);
+    QCOMPARE(s.received(0x02B1), imuReady);
 }
 
 void TestDevsim::readAllSession()
@@ -438,9 +500,13 @@ void TestDevsim::lostRepliesRecoverOnRetry()
     QFETCH(QString, logLine);
     DevsimSession s(args, QStringLiteral("devsim-lost.log"));
     QVERIFY(s.start());
-    s.sendCommand(0x0101);
-    QVERIFY(!s.waitFor(0x0102, 700)); // the first one is lost, as a retrying sender would see it
-    QCOMPARE(status(s), 0);
+    s.sendCommand(0x0101); // lost
+    QCOMPARE(status(s), 0); // the retry is answered
+    // Replies keep the order of the requests: had the first one arrived, a
+    // second report would be waiting in front of the versions.
+    s.sendCommand(0x02C0, noParam);
+    QVERIFY(s.waitFor(0x02C1));
+    QVERIFY(!s.received(0x0102));
     QVERIFY(s.logText().contains(logLine));
 }
 
@@ -550,31 +616,134 @@ void TestDevsim::calibrationWalk()
     QCOMPARE(r->byte(28), uint8_t(3));
 }
 
-void TestDevsim::unknownCommandUnplugAndLink()
+void TestDevsim::unplugSignalRemovesTheLink()
 {
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("ttyKZO"));
-    DevsimSession s({"--link", link, "--unplug-after", "2"}, QStringLiteral("devsim-unplug.log"));
+    DevsimSession s({"--link", link}, QStringLiteral("devsim-unplug.log"));
     QVERIFY(s.start());
+    // The link is there by the time the port line is.
     QCOMPARE(QFileInfo(link).symLinkTarget(), s.portPath());
-    s.sendCommand(0x1234);
     QCOMPARE(status(s), 0);
-    QVERIFY(!s.received(0x1235));
-    QVERIFY(s.logText().contains(QStringLiteral("unknown command 0x1234 (0 payload bytes), not answered")));
 
+    QCOMPARE(::kill(static_cast<pid_t>(s.process().processId()), SIGUSR1), 0);
     QVERIFY(s.waitHangUp(15000));
     QVERIFY(s.process().waitForFinished(10000));
+    QCOMPARE(s.process().exitStatus(), QProcess::NormalExit);
     QCOMPARE(s.process().exitCode(), 0);
     QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
+    QVERIFY(s.logText().contains(QStringLiteral("] unplugged: pty closed\n")));
 }
 
-void TestDevsim::durationEndsRun()
+void TestDevsim::timedEnds_data()
 {
-    DevsimSession s({"--duration", "0.5"}, QStringLiteral("devsim-duration.log"));
-    QVERIFY(s.start());
-    QVERIFY(s.process().waitForFinished(10000));
-    QCOMPARE(s.process().exitCode(), 0);
-    QVERIFY(s.logText().contains(QStringLiteral("duration over, exiting")));
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("--duration") << QStringList{"--duration", "0.5"} << QByteArray("] duration over, exiting\n");
+    QTest::newRow("--unplug-after") << QStringList{"--unplug-after", "0.5"} << QByteArray("] unplugged: pty closed\n");
+}
+
+void TestDevsim::timedEnds()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, line);
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("ttyKZO"));
+    const Run r = runDevsim(QStringList{"--exit-with-parent", "--link", link} + args);
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.out.startsWith("port: /dev/pts/"), r.out.constData());
+    QVERIFY2(r.out.contains(line), r.out.constData());
+    QVERIFY(!QFileInfo(link).isSymLink());
+}
+
+void TestDevsim::helpAndVersion()
+{
+    const Run help = runDevsim({QStringLiteral("--help")});
+    QCOMPARE(help.code, 0);
+    QVERIFY(help.err.isEmpty());
+    QVERIFY(help.out.startsWith("Usage: kzo-devsim [options]\n"));
+    for (const char* option : {"--help", "--version", "--exit-with-parent", "--link PATH", "--duration S", "--unplug-after S",
+                               "--loader MODULE", "--drop-replies N|R", "--verbose"})
+        QVERIFY2(help.out.contains(QByteArray("\n  ") + option + ' '), option);
+    QVERIFY(help.out.contains("\nExit status:\n  0  "));
+    QVERIFY(help.out.contains("\n  1  "));
+    QVERIFY(help.out.contains("\n  2  "));
+    QVERIFY(!help.out.startsWith("port: ") && !help.out.contains("\nport: ")); // no pty was made
+
+    const Run version = runDevsim({QStringLiteral("--version")});
+    QCOMPARE(version.code, 0);
+    QVERIFY2(QRegularExpression(QStringLiteral("\\Akzo-devsim \\d+\\.\\d+\\.\\d+\\n\\z")).match(QString::fromUtf8(version.out)).hasMatch(),
+             version.out.constData());
+    QVERIFY(version.err.isEmpty());
+}
+
+void TestDevsim::refusedCommandLines_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("message");
+    QTest::newRow("unknown option") << QStringList{"--exit-with-parent", "--prot", "x"} << QByteArray("unknown option --prot");
+    QTest::newRow("bad value") << QStringList{"--duration", "soon"} << QByteArray("bad value for --duration: soon");
+    QTest::newRow("missing value") << QStringList{"--link"} << QByteArray("--link needs a value");
+}
+
+void TestDevsim::refusedCommandLines()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, message);
+    const Run r = runDevsim(args);
+    QCOMPARE(r.code, 2);
+    QVERIFY(r.out.isEmpty());
+    QVERIFY2(r.err.startsWith("kzo-devsim: " + message + "\nUsage: kzo-devsim [options]\n"), r.err.constData());
+}
+
+void TestDevsim::exitWithParentOnlyWhenAsked_data()
+{
+    QTest::addColumn<bool>("asked");
+    QTest::newRow("--exit-with-parent") << true;
+    QTest::newRow("by default") << false;
+}
+
+// A shell starts the simulator in the background, waits for its port line and
+// ends, as a bench script would.
+void TestDevsim::exitWithParentOnlyWhenAsked()
+{
+    QFETCH(bool, asked);
+    // The orphaned simulator is handed to this process, so its end can be awaited.
+    QCOMPARE(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    QTemporaryDir dir;
+    const QString log = dir.filePath(QStringLiteral("sim.log"));
+    const QString script = QStringLiteral(
+        "\"$0\" \"$@\" >\"$SIM_LOG\" 2>&1 &\n"
+        "sim=$!\n"
+        "echo $sim\n"
+        "until grep -q '^port: ' \"$SIM_LOG\"; do kill -0 $sim || exit 1; sleep 0.05; done\n");
+    QStringList args{QStringLiteral("-c"), script, QStringLiteral(KZO_BIN_DIR "/kzo-devsim")};
+    if (asked)
+        args << QStringLiteral("--exit-with-parent");
+    QProcess starter;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("SIM_LOG"), log);
+    starter.setProcessEnvironment(env);
+    starter.start(QStringLiteral("/bin/sh"), args);
+    QVERIFY(starter.waitForFinished(30000));
+    StrayProcess sim{static_cast<pid_t>(starter.readAllStandardOutput().trimmed().toInt())};
+    QVERIFY(sim.pid > 0);
+    QCOMPARE(starter.exitCode(), 0);
+
+    if (asked) {
+        QCOMPARE(sim.reap(10000), 0);
+        QVERIFY2(readFile(log).contains("] signal 15, exiting\n"), readFile(log).constData());
+        return;
+    }
+    // The starter has ended, so any signal its end caused has been sent; the
+    // simulator still answers.
+    const QByteArray out = readFile(log);
+    const QString port = QString::fromUtf8(out.mid(6, out.indexOf('\n') - 6));
+    DevsimSession s({}, QStringLiteral("devsim-orphan.log"));
+    QVERIFY2(s.open(port), qPrintable(port));
+    QCOMPARE(status(s), 0);
+    QCOMPARE(::kill(sim.pid, SIGTERM), 0);
+    QCOMPARE(sim.reap(10000), 0);
 }
 
 QTEST_GUILESS_MAIN(TestDevsim)

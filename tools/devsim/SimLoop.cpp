@@ -14,16 +14,23 @@ namespace kzo::devsim {
 
 namespace {
 
-// SIGINT and SIGTERM arrive as readable data instead of interrupting the loop.
+sigset_t loopSignals()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGUSR1);
+    return set;
+}
+
+// The loop's signals arrive as readable data instead of interrupting it.
 class SignalDescriptor {
 public:
     SignalDescriptor()
     {
-        sigset_t set;
-        sigemptyset(&set);
-        sigaddset(&set, SIGINT);
-        sigaddset(&set, SIGTERM);
-        sigprocmask(SIG_BLOCK, &set, nullptr);
+        const sigset_t set = loopSignals();
+        blockLoopSignals();
         fd_ = signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
         std::signal(SIGPIPE, SIG_IGN);
     }
@@ -47,6 +54,12 @@ private:
 };
 
 } // namespace
+
+void blockLoopSignals()
+{
+    const sigset_t set = loopSignals();
+    sigprocmask(SIG_BLOCK, &set, nullptr);
+}
 
 int SimLoop::timeoutMs(Clock::time_point now) const
 {
@@ -84,17 +97,21 @@ bool SimLoop::readMaster(Clock::time_point now)
     }
 }
 
+int SimLoop::unplug()
+{
+    logTagged("DevSim", "unplugged: pty closed");
+    port_.unplug();
+    return 0;
+}
+
 int SimLoop::run()
 {
     SignalDescriptor signals;
     writer_.setFd(port_.masterFd());
     for (;;) {
         Clock::time_point now = Clock::now();
-        if (limits_.unplugAt && now >= *limits_.unplugAt) {
-            logTagged("DevSim", "unplugged: pty closed");
-            port_.unplug();
-            return 0;
-        }
+        if (limits_.unplugAt && now >= *limits_.unplugAt)
+            return unplug();
         if (limits_.stopAt && now >= *limits_.stopAt) {
             logTagged("DevSim", "duration over, exiting");
             return 0;
@@ -116,7 +133,10 @@ int SimLoop::run()
         }
         now = Clock::now();
         if (fds[1].revents & POLLIN) {
-            logTagged("DevSim", "signal %d, exiting", signals.take());
+            const int signo = signals.take();
+            if (signo == SIGUSR1)
+                return unplug();
+            logTagged("DevSim", "signal %d, exiting", signo);
             return 0;
         }
         if ((fds[0].revents & POLLIN) && !readMaster(now))

@@ -18,6 +18,9 @@ struct LoopLimits {
     std::optional<Clock::time_point> unplugAt; // --unplug-after
 };
 
+// Blocks SIGINT, SIGTERM (stop) and SIGUSR1 (unplug) so they wait for the loop.
+void blockLoopSignals();
+
 class SimLoop {
 public:
     SimLoop(PtyPort& port, LinkWriter& writer, DeviceSim& device, LoopLimits limits)
@@ -29,6 +32,8 @@ public:
     int run();
 
 private:
+    // Closes the pty as if the device was pulled out; the run ends.
+    int unplug();
     int timeoutMs(Clock::time_point now) const;
     bool readMaster(Clock::time_point now);
 

@@ -64,7 +64,13 @@ std::function<bool(SimOptions&, const std::string&)> fault(FaultSetting SimOptio
 const std::vector<Option>& options()
 {
     static const std::vector<Option> table = {
-        {"--help", nullptr, "Print this text and exit.", [](SimOptions& o, const std::string&) { return o.help = true; }},
+        {"--help", nullptr, "Print this text and exit; no pty is opened.",
+         [](SimOptions& o, const std::string&) { return o.help = true; }},
+        {"--version", nullptr, "Print the version and exit.", [](SimOptions& o, const std::string&) { return o.version = true; }},
+        {"--exit-with-parent", nullptr,
+         "End (as on SIGTERM) when the process that started the simulator ends.\n"
+         "Without it the simulator keeps running until it is stopped.",
+         [](SimOptions& o, const std::string&) { return o.exitWithParent = true; }},
         {"--link", "PATH", "Also make a symbolic link PATH to the pty slave (removed on exit).",
          [](SimOptions& o, const std::string& v) { o.link = v; return !v.empty(); }},
         {"--duration", "S", "Exit after S seconds (default: run until SIGTERM/SIGINT).",
@@ -200,17 +206,28 @@ bool parseOptions(int argc, char** argv, SimOptions& o, std::string& error)
     return true;
 }
 
+std::string usageText()
+{
+    return "Usage: kzo-devsim [options]\n"
+           "       kzo-devsim --help | --version\n";
+}
+
 std::string helpText()
 {
-    std::string t =
-        "Usage: kzo-devsim [options]\n"
+    std::string t = usageText() +
         "\n"
         "Simulated gimbal main controller behind a pseudo-terminal. The first line\n"
         "on standard output is \"port: /dev/pts/N\"; open that path like the USB\n"
         "serial port. All further output (the simulator's log: every request, reply,\n"
         "injected fault and received image, in the project's log line format) also\n"
-        "goes to standard output. Ends on SIGTERM/SIGINT, --duration or --unplug-after\n"
-        "with exit code 0.\n"
+        "goes to standard output. Ends on SIGTERM/SIGINT, --duration, --unplug-after\n"
+        "or, with --exit-with-parent, the end of the process that started it.\n"
+        "SIGUSR1 unplugs at once, as --unplug-after does when its time comes.\n"
+        "\n"
+        "Exit status:\n"
+        "  0  ended as above, or --help / --version\n"
+        "  1  the pty or the --link could not be made, or the pty failed\n"
+        "  2  unknown option or bad option value (the usage goes to standard error)\n"
         "\n"
         "Fault options take N|R: an integer N affects the first N occasions, a value\n"
         "R with a decimal point (0 < R <= 1) each occasion with probability R.\n"

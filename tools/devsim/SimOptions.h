@@ -42,12 +42,16 @@ struct SimOptions {
     int nackPacket = 0;
     bool verifyFail = false;
     bool verbose = false;
+    bool exitWithParent = false; // --exit-with-parent
     bool help = false;
+    bool version = false;
 };
 
 // Fills options from the command line; false with a message on a bad option.
 bool parseOptions(int argc, char** argv, SimOptions& options, std::string& error);
 std::string helpText();
+// The first lines of the help text: how the program is called.
+std::string usageText();
 // Module code of a name ("mc", "imu", "led", ...) or of a number; 0 if unknown.
 int moduleCode(const std::string& name);
 

@@ -13,6 +13,7 @@
 #include <csignal>
 #include <cstdio>
 #include <sys/prctl.h>
+#include <unistd.h>
 
 using namespace kzo::devsim;
 
@@ -29,18 +30,32 @@ std::optional<Clock::time_point> after(Clock::time_point start, double seconds)
 
 int main(int argc, char** argv)
 {
-    // A simulator never outlives whoever started it: a test that crashed or a
-    // script that was killed must not leave it running.
-    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     SimOptions options;
     std::string error;
     if (!parseOptions(argc, argv, options, error)) {
-        std::fprintf(stderr, "kzo-devsim: %s (see --help)\n", error.c_str());
+        std::fprintf(stderr, "kzo-devsim: %s\n%sSee kzo-devsim --help for the options.\n", error.c_str(), usageText().c_str());
         return 2;
     }
     if (options.help) {
         std::fputs(helpText().c_str(), stdout);
         return 0;
+    }
+    if (options.version) {
+        std::printf("kzo-devsim %s\n", KZO_VERSION);
+        return 0;
+    }
+    // The stop and unplug signals are read by the loop; until then they stay
+    // pending, so even an early one ends the run cleanly (the --link is removed).
+    blockLoopSignals();
+    // Tests and run.sh ask for this so a crashed or killed starter leaves no
+    // simulator behind; a bench script that starts it in the background on
+    // purpose does not. The death signal is SIGTERM: a normal end.
+    if (options.exitWithParent) {
+        const pid_t parent = ::getppid();
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        // The parent may have ended before the request was made.
+        if (::getppid() != parent)
+            return 0;
     }
 
     // The simulator is its own process: the codec's process-wide settings are its own.
@@ -52,12 +67,13 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "kzo-devsim: %s\n", error.c_str());
         return 1;
     }
-    // First line, at once: whoever started us waits for it.
-    logStdout("port: %s\n", port.slavePath().c_str());
     if (!options.link.empty() && !port.makeLink(options.link, error)) {
         logTaggedLevel(3, "DevSim", "--link: %s", error.c_str());
         return 1;
     }
+    // First line, at once: whoever started us waits for it, and may use the
+    // --link from then on.
+    logStdout("port: %s\n", port.slavePath().c_str());
 
     Faults faults(options.seed);
     faults.crcErrors = options.crcErrors;
