@@ -98,6 +98,8 @@ GimbalData::WriteOutcome GimbalData::write(const GimbalRecord& record1, const Gi
     WriteOutcome outcome;
     {
         std::lock_guard guard(lock);
+        if (!link)
+            return WriteOutcome::Offline;
         const bool changed1 = record1 != out1;
         const bool changed2 = record2 != out2;
         out1 = record1;
@@ -129,6 +131,10 @@ bool GimbalData::retryTick()
     {
         std::lock_guard guard(lock);
         const int n = retryCount++;
+        if (!link) {
+            retryCount = 3; // stays stopped, also once a device is back
+            return false;
+        }
         if (n < -1 || n > 2) {
             retryCount = 0;
             return false;
@@ -157,22 +163,47 @@ bool GimbalData::secondWritePending() const
     return secondPending;
 }
 
-void GimbalData::requestChannels() { send(GimbalChannelsRead, {}); }
+void GimbalData::setLinkUp(bool up)
+{
+    std::lock_guard guard(lock);
+    link = up;
+    if (up)
+        return;
+    secondPending = false;
+    retryCount = 3; // a retry tick still due stops the timer without a re-send
+    out1 = blankRecord;
+    out2 = blankRecord;
+    newChannels = false;
+}
+
+bool GimbalData::linkUp() const
+{
+    std::lock_guard guard(lock);
+    return link;
+}
+
+void GimbalData::sendIfLinked(uint16_t commandId, std::span<const uint8_t> payload)
+{
+    if (linkUp())
+        send(commandId, payload);
+}
+
+void GimbalData::requestChannels() { sendIfLinked(GimbalChannelsRead); }
 
 void GimbalData::requestRecords()
 {
-    send(GimbalRecord1Read, {});
-    send(GimbalRecord2Read, {});
+    sendIfLinked(GimbalRecord1Read);
+    sendIfLinked(GimbalRecord2Read);
 }
 
 void GimbalData::requestAll()
 {
-    send(GimbalRecord1Read, {});
-    send(GimbalRecord2Read, {});
-    send(GimbalChannelsRead, {});
-    send(CameraStateRead, {});
+    sendIfLinked(GimbalRecord1Read);
+    sendIfLinked(GimbalRecord2Read);
+    sendIfLinked(GimbalChannelsRead);
+    sendIfLinked(CameraStateRead);
 }
 
-void GimbalData::setCameraCharging(bool on) { send(on ? CameraChargeOn : CameraChargeOff, {}); }
+void GimbalData::setCameraCharging(bool on) { sendIfLinked(on ? CameraChargeOn : CameraChargeOff); }
 
 } // namespace kzo::pages

@@ -42,9 +42,10 @@ public:
     std::optional<GimbalChannels> takeChannels();
     std::optional<uint32_t> takeCameraState();
 
-    enum class WriteOutcome { Nothing, Record1, Record2, Both };
+    enum class WriteOutcome { Nothing, Record1, Record2, Both, Offline };
     // Compares the records to write with those written last and sends what
     // changed; with both changed record 2 waits for record 1's acknowledgement.
+    // Without a link nothing is sent or remembered.
     WriteOutcome write(const GimbalRecord& record1, const GimbalRecord& record2);
 
     // One retry-timer expiry; returns false when the timer should stop.
@@ -54,12 +55,22 @@ public:
     GimbalRecord written2() const;
     bool secondWritePending() const;
 
+    // The device link came up or went away (any thread). Without a link no
+    // command is sent; losing it drops a held-back second write and its
+    // re-sends, the channel values not yet shown, and what was written
+    // (the next device starts from eight 'Z' bytes again).
+    void setLinkUp(bool up);
+    bool linkUp() const;
+
+    // These send nothing while the link is down.
     void requestChannels();
     void requestRecords();
     void requestAll();
     void setCameraCharging(bool on);
 
 private:
+    void sendIfLinked(uint16_t commandId, std::span<const uint8_t> payload = {});
+
     Sender send;
     RetryStarter startRetry;
 
@@ -75,6 +86,7 @@ private:
     GimbalRecord pendingSecond{}; // the 0x02A5 payload re-sent by the retry timer
     bool secondPending = false;
     int retryCount = 0;
+    bool link = false; // starts down: the device arrives after the page exists
 };
 
 } // namespace kzo::pages

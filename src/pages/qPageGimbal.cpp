@@ -56,8 +56,9 @@ qPageGimbal::qPageGimbal(QWidget* parent)
     // Written records start as 'Z' bytes; record 2 as read starts zeroed.
     showRecord(kzo::pages::blankRecord, kzo::pages::record1Boxes);
     showRecord(GimbalRecord{}, kzo::pages::record2Boxes);
-    showChannels({});
     showCamera(0);
+    // No device yet: no channel values, nothing to read or write.
+    onLinkChanged(false);
 
     if constexpr (!debugMode) {
         for (QWidget* w : std::initializer_list<QWidget*>{ui.groupBox_1, ui.groupBox_2, ui.pushWriteButton,
@@ -76,6 +77,36 @@ void qPageGimbal::sendCommand(uint16_t commandId, std::span<const uint8_t> paylo
     orb::cmd_t<cmd_gimbal_record> cmd(commandId);
     std::memcpy(cmd.data()->bytes, payload.data(), std::min(payload.size(), sizeof(cmd_gimbal_record)));
     send(cmd);
+}
+
+void qPageGimbal::onDevEvent(const DevEvent* event)
+{
+    if (event && (event->kind == EvConnected || event->kind == EvDisconnected)) {
+        const bool up = event->kind == EvConnected;
+        // Stops the sends at once, whatever thread this is; the widgets and
+        // timers follow on the GUI thread.
+        device.setLinkUp(up);
+        QMetaObject::invokeMethod(this, [this, up] { onLinkChanged(up); }, Qt::QueuedConnection);
+        return;
+    }
+    qTabPage::onDevEvent(event);
+}
+
+void qPageGimbal::onLinkChanged(bool up)
+{
+    // The device commands of the debug build need a device to talk to.
+    for (QWidget* w : std::initializer_list<QWidget*>{ui.groupBox_1, ui.groupBox_2, ui.pushWriteButton,
+                                                      ui.pushReadButton, ui.groupBox_5})
+        w->setEnabled(up);
+    if (up) {
+        // The channels stay blank until the device's first values arrive.
+        if (entered && !channelTimer->isActive())
+            channelTimer->start();
+        return;
+    }
+    channelTimer->stop();
+    retryTimer->stop();
+    showNoChannels();
 }
 
 bool qPageGimbal::wantsFrame(const uint8_t* record) { return device.acceptFrame(record); }
@@ -115,10 +146,23 @@ void qPageGimbal::refreshGimbal2DataToUI()
 
 void qPageGimbal::showChannels(const kzo::pages::GimbalChannels& channels)
 {
+    ui.groupBox_3->setEnabled(true);
+    ui.groupBox_4->setEnabled(true);
     for (int i = 0; i < 8; ++i) {
         const int v = channels[i];
         ui.sliders[i]->updateStatus(v);
         ui.values[i]->setText(v == kzo::pages::channelDisconnected ? tr("Disc.") : QString::number(v));
+    }
+}
+
+// Greyed bars without a marker and "--": nothing here is live.
+void qPageGimbal::showNoChannels()
+{
+    ui.groupBox_3->setEnabled(false);
+    ui.groupBox_4->setEnabled(false);
+    for (int i = 0; i < 8; ++i) {
+        ui.sliders[i]->updateStatus(0);
+        ui.values[i]->setText(QStringLiteral("--"));
     }
 }
 
@@ -146,8 +190,11 @@ GimbalRecord qPageGimbal::writeRecord(const std::array<int, 8>& boxes) const
 
 void qPageGimbal::loadPage()
 {
+    using Outcome = kzo::pages::GimbalData::WriteOutcome;
     const auto outcome = device.write(writeRecord(kzo::pages::record1Boxes), writeRecord(kzo::pages::record2Boxes));
-    if (outcome == kzo::pages::GimbalData::WriteOutcome::Nothing)
+    if (outcome == Outcome::Offline)
+        return;
+    if (outcome == Outcome::Nothing)
         qPageTemplate::setValueStyleAll(ui.groupBox_2, 0);
     else
         retryTimer->stop(); // re-sends of an older record 2 end here
@@ -167,13 +214,20 @@ void qPageGimbal::WriteDataHandler()
 
 void qPageGimbal::PageEnter()
 {
-    if (!channelTimer->isActive())
+    entered = true;
+    if (device.linkUp() && !channelTimer->isActive())
         channelTimer->start();
 }
 
-void qPageGimbal::PageLeave() { channelTimer->stop(); }
+void qPageGimbal::PageLeave()
+{
+    entered = false;
+    channelTimer->stop();
+}
 
 bool qPageGimbal::polling() const { return channelTimer->isActive(); }
+
+bool qPageGimbal::retrying() const { return retryTimer->isActive(); }
 
 void qPageGimbal::OnPageTick() {}
 

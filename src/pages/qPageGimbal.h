@@ -14,6 +14,9 @@ class qPageGimbal : public qTabPage {
 public:
     explicit qPageGimbal(QWidget* parent = nullptr);
 
+    // Frames go to the frame filter; the link's arrival and loss switch the
+    // poll and the display (any thread).
+    void onDevEvent(const DevEvent* event) override;
     // Frame filter, on the thread that delivers frames.
     bool wantsFrame(const uint8_t* record) override;
     void refresh() override;
@@ -23,6 +26,7 @@ public:
     const kzo::pages::GimbalPageUi& widgets() const { return ui; }
     kzo::pages::GimbalData& data() { return device; }
     bool polling() const;
+    bool retrying() const; // the second record's re-send timer runs
 
     static constexpr int channelPollMs = 50;
     static constexpr int retryMs = 200;
@@ -44,7 +48,9 @@ public slots:
 
 private:
     void sendCommand(uint16_t commandId, std::span<const uint8_t> payload);
+    void onLinkChanged(bool up);
     void showChannels(const kzo::pages::GimbalChannels& channels);
+    void showNoChannels();
     void showRecord(const kzo::pages::GimbalRecord& record, const std::array<int, 8>& boxes);
     void showCamera(uint32_t state);
     kzo::pages::GimbalRecord writeRecord(const std::array<int, 8>& boxes) const;
@@ -53,4 +59,5 @@ private:
     kzo::pages::GimbalData device;
     QTimer* channelTimer;
     QTimer* retryTimer;
+    bool entered = false; // between PageEnter and PageLeave
 };

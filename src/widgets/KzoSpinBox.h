@@ -8,6 +8,8 @@ class KzoSpinBox : public QSpinBox {
     Q_OBJECT
 public:
     explicit KzoSpinBox(QWidget* parent = nullptr);
+    // Whether the next Return/Enter will be reported as edited().
+    bool isEnterReady() const { return enter.isReady(); }
 
 signals:
     void manualModify();

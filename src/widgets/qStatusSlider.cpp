@@ -7,7 +7,14 @@
 namespace {
 // The demonstration value shared by every bar that runs it.
 int g_exampleValue = 0;
+
+// A disabled bar keeps its zones apart but in grey, half-way to the background.
+QColor greyed(const QColor& zone, const QColor& background)
+{
+    const int g = (qGray(zone.rgb()) + qGray(background.rgb())) / 2;
+    return QColor(g, g, g);
 }
+} // namespace
 
 qStatusSlider::qStatusSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent)
 {
@@ -95,16 +102,21 @@ void qStatusSlider::paintEvent(QPaintEvent*)
     f.setPixelSize(qMax(1, height() * 2 / 4));
     p.setFont(f);
     const double labelOffset = height() / 4.5;
+    const bool live = isEnabled();
+    const QColor background = palette().color(QPalette::Disabled, QPalette::Window);
     for (int i = 0; i < zones.size(); ++i) {
         const auto [from, to] = segmentSpan(i);
         const QRect r(from, 0, to - from, height());
-        p.fillRect(r, zones[i].colour);
+        p.fillRect(r, live ? zones[i].colour : greyed(zones[i].colour, background));
         if (!zones[i].label.isEmpty()) {
             p.setPen(Qt::white);
             p.drawText(QRectF(from, labelOffset, to - from, height() - 2 * labelOffset), Qt::AlignCenter,
                        zones[i].label);
         }
     }
+    // Disabled, the bar has no value to mark.
+    if (!live)
+        return;
     QStyleOptionSlider opt;
     initStyleOption(&opt);
     opt.subControls = QStyle::SC_SliderHandle;

@@ -1,5 +1,6 @@
 #pragma once
 // Read-only segmented bar (coloured zones with labels) with a moving marker.
+// Disabled, it shows its zones in grey and no marker: there is no value.
 #include <QColor>
 #include <QSlider>
 #include <QTimer>

@@ -1,6 +1,7 @@
 #pragma once
 // Starts kzo-devsim for a test and stops it again; the simulator prints
-// "port: /dev/pts/N" as its first line.
+// "port: /dev/pts/N" as its first line. It is told to end with the test
+// process, so a test that dies leaves no simulator behind.
 #include <QProcess>
 #include <QStringList>
 #include <QTest>
@@ -12,7 +13,7 @@ public:
     explicit DevSimProcess(const QStringList& args = {})
     {
         proc.setProgram(QStringLiteral(KZO_BIN_DIR "/kzo-devsim"));
-        proc.setArguments(args);
+        proc.setArguments(QStringList{QStringLiteral("--exit-with-parent")} + args);
         proc.setProcessChannelMode(QProcess::SeparateChannels);
         proc.start();
         if (!proc.waitForStarted(10000))

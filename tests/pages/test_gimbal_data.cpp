@@ -1,5 +1,5 @@
-// The gimbal page's device logic: reply filtering, record writes and the
-// held-back second write with its re-sends.
+// The gimbal page's device logic: reply filtering, record writes, the
+// held-back second write with its re-sends, and what a lost link drops.
 #include "pages/AckRecords.h"
 #include "pages/GimbalData.h"
 #include "support/LogCapture.h"
@@ -26,6 +26,11 @@ struct Sent {
 };
 
 struct Harness {
+    explicit Harness(bool linked = true)
+    {
+        if (linked)
+            data.setLinkUp(true);
+    }
     std::vector<Sent> sent;
     int retryStarts = 0;
     GimbalData data{[this](uint16_t id, std::span<const uint8_t> p) { sent.push_back({id, {p.begin(), p.end()}}); },
@@ -153,6 +158,81 @@ private slots:
         QVERIFY(!h.data.retryTick());
         QCOMPARE(h.sent.size(), before);
         QCOMPARE(h.sent.back(), (Sent{GimbalRecord2Write, bytes(c)}));
+    }
+
+    void nothingIsSentWithoutALink()
+    {
+        Harness h(false);
+        h.data.requestAll();
+        h.data.requestChannels();
+        h.data.requestRecords();
+        h.data.setCameraCharging(true);
+        const GimbalRecord a = {1, 2, 3, 4, 5, 6, 7, 8};
+        const GimbalRecord b = {11, 12, 13, 14, 15, 16, 17, 18};
+        QCOMPARE(h.data.write(a, b), GimbalData::WriteOutcome::Offline);
+        QVERIFY(h.sent.empty());
+        // An offline Write is not remembered as written: it goes once linked.
+        QCOMPARE(h.data.written1(), blankRecord);
+        h.data.setLinkUp(true);
+        QCOMPARE(h.data.write(a, b), GimbalData::WriteOutcome::Both);
+        QCOMPARE(h.sent, (std::vector<Sent>{{GimbalRecord1Write, bytes(a)}}));
+        h.data.setLinkUp(false);
+        h.data.requestChannels();
+        QCOMPARE(h.sent.size(), size_t(1));
+    }
+
+    void linkLossDropsTheHeldBackWrite()
+    {
+        Harness h;
+        const GimbalRecord a = {1, 2, 3, 4, 5, 6, 7, 8};
+        const GimbalRecord b = {11, 12, 13, 14, 15, 16, 17, 18};
+        h.data.write(a, b);
+        QVERIFY(h.data.secondWritePending());
+        h.data.setLinkUp(false);
+        QVERIFY(!h.data.secondWritePending());
+        // The next device's record-1 reply releases nothing.
+        h.data.setLinkUp(true);
+        const auto ack = ackRecord(GimbalRecord1Ack, {0, 0, 0, 0, 0, 0, 0, 0});
+        QVERIFY(h.data.acceptFrame(ack.data()));
+        QCOMPARE(h.sent, (std::vector<Sent>{{GimbalRecord1Write, bytes(a)}}));
+        QCOMPARE(h.retryStarts, 0);
+        QVERIFY(!h.data.retryTick());
+        QCOMPARE(h.sent.size(), size_t(1));
+        // What the old device was given no longer counts: the same Write goes again.
+        QCOMPARE(h.data.written1(), blankRecord);
+        QCOMPARE(h.data.written2(), blankRecord);
+        QCOMPARE(h.data.write(a, b), GimbalData::WriteOutcome::Both);
+    }
+
+    void linkLossEndsResends()
+    {
+        Harness h;
+        const GimbalRecord a = {1, 2, 3, 4, 5, 6, 7, 8};
+        const GimbalRecord b = {11, 12, 13, 14, 15, 16, 17, 18};
+        h.data.write(a, b);
+        const auto ack = ackRecord(GimbalRecord1Ack, {1, 2, 3, 4, 5, 6, 7, 8});
+        h.data.acceptFrame(ack.data());
+        QVERIFY(h.data.retryTick());
+        const size_t sent = h.sent.size();
+        h.data.setLinkUp(false);
+        QVERIFY(!h.data.retryTick());
+        // Nor does a tick still due after the device came back re-send.
+        h.data.setLinkUp(true);
+        QVERIFY(!h.data.retryTick());
+        QCOMPARE(h.sent.size(), sent);
+    }
+
+    void linkLossDropsChannelsNotYetShown()
+    {
+        Harness h;
+        const auto ch = ackRecord(GimbalChannelsAck, channelData({1, 2, 3, 4, 5, 6, 7, 8}));
+        const auto r1 = ackRecord(GimbalRecord1Ack, {1, 2, 3, 4, 5, 6, 7, 8});
+        h.data.acceptFrame(ch.data());
+        h.data.acceptFrame(r1.data());
+        h.data.setLinkUp(false);
+        QVERIFY(!h.data.takeChannels().has_value());
+        // A record read is what the device held; it is still shown.
+        QCOMPARE(*h.data.takeRecord1(), (GimbalRecord{1, 2, 3, 4, 5, 6, 7, 8}));
     }
 
     void requestsUseTheCatalogueIdentifiers()

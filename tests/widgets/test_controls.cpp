@@ -19,10 +19,8 @@
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QStyleFactory>
-#include <QTimer>
 #include <QToolTip>
 #include <QUrl>
-#include <QVBoxLayout>
 #include <QtTest>
 
 using kzo::test::saveShot;
@@ -162,8 +160,9 @@ private slots:
         for (int i = 0; i < 10; ++i)
             sendKey(&s, Qt::Key_Return, false);
         QCOMPARE(edited.count(), 1);
+        QVERIFY(!s.isEnterReady());
         // Held Enter: auto-repeats are ignored entirely, even after the gate reopens.
-        QTest::qWait(400);
+        QTRY_VERIFY(s.isEnterReady());
         for (int i = 0; i < 5; ++i)
             sendKey(&s, Qt::Key_Enter, true);
         QCOMPARE(edited.count(), 1);
@@ -213,37 +212,60 @@ private slots:
         QVERIFY(s.isThrottling());
     }
 
-    void sliderReportsWhileMovingAndStopsWhenStill()
+    void sliderReportsMovesAndStopsAfterSixStillTicks()
     {
         KzoSlider s(Qt::Horizontal);
         s.setRange(0, 1000);
         s.setValue(1); // the ignored first set
+        QCOMPARE(KzoSlider::sharedStillTicks(), 0);
         QSignalSpy moved(&s, &KzoSlider::value_stopChange);
         QSignalSpy rested(&s, &KzoSlider::value_set);
-        QList<int> reported;
-        connect(&s, &KzoSlider::value_stopChange, this, [&] { reported.append(s.value()); });
+        const auto tick = [&] { QVERIFY(QMetaObject::invokeMethod(&s, "onTick")); };
 
-        QTimer mover;
-        connect(&mover, &QTimer::timeout, &s, [&] { s.setValue(s.value() + 5); });
-        mover.start(50);
-        QTest::qWait(1300);
-        mover.stop();
+        // Each tick that finds a new value reports it.
+        s.setValue(10);
         QVERIFY(s.isThrottling());
-        QVERIFY2(moved.count() >= 2, qPrintable(QString::number(moved.count())));
-        QVERIFY2(moved.count() <= 6, qPrintable(QString::number(moved.count()))); // at most one per 300 ms
-        for (int i = 1; i < reported.size(); ++i)
-            QVERIFY(reported[i] > reported[i - 1]);
-
-        // At most three ticks fit in 900 ms, fewer than the six still ticks needed to stop.
-        QTest::qWait(900);
+        tick();
+        QCOMPARE(moved.count(), 1);
+        s.setValue(20);
+        s.setValue(25);
+        tick();
+        QCOMPARE(moved.count(), 2);
+        // Five still ticks are tolerated ...
+        for (int i = 0; i < 5; ++i)
+            tick();
+        QVERIFY(s.isThrottling());
+        QCOMPARE(KzoSlider::sharedStillTicks(), 5);
+        // ... a move in between starts the count again ...
+        s.setValue(30);
+        tick();
+        QCOMPARE(moved.count(), 3);
+        QCOMPARE(KzoSlider::sharedStillTicks(), 0);
+        for (int i = 0; i < 5; ++i)
+            tick();
         QVERIFY(s.isThrottling());
         QCOMPARE(rested.count(), 0);
-        QTRY_VERIFY_WITH_TIMEOUT(!s.isThrottling(), 8000);
+        // ... and the sixth stops the timer.
+        tick();
+        QVERIFY(!s.isThrottling());
         QCOMPARE(rested.count(), 1);
-        const int afterMove = static_cast<int>(moved.count());
-        QTest::qWait(400);
-        QCOMPARE(moved.count(), afterMove);
+        QCOMPARE(moved.count(), 3);
         QCOMPARE(KzoSlider::sharedStillTicks(), 0);
+    }
+
+    void sliderTimerRunsByItself()
+    {
+        KzoSlider s(Qt::Horizontal);
+        s.setRange(0, 1000);
+        s.setValue(1);
+        QSignalSpy moved(&s, &KzoSlider::value_stopChange);
+        QSignalSpy rested(&s, &KzoSlider::value_set);
+        s.setValue(500);
+        QTRY_COMPARE(moved.count(), 1);
+        // Left alone, it comes to rest and says so once.
+        QTRY_VERIFY_WITH_TIMEOUT(!s.isThrottling(), 10000);
+        QCOMPARE(rested.count(), 1);
+        QCOMPARE(moved.count(), 1);
     }
 
     void switchActiveHalfStillEmits()
@@ -439,57 +461,46 @@ private slots:
         delete tip;
     }
 
-    void renderControls()
+    void pushButtonPaintsSkinAndText()
     {
-        QWidget panel;
-        panel.setStyleSheet(QStringLiteral("background:rgb(29,29,29);color:white"));
-        auto* col = new QVBoxLayout(&panel);
-        auto* b = new KzoPushButton;
-        skinButton(*b);
-        b->setText(QStringLiteral("Write"));
-        b->setTextBeside(true);
-        col->addWidget(b);
-        auto* sw = new KzoSwitchBox;
-        sw->setTexts(tr("ON"), tr("OFF"));
-        sw->setStatus(true);
-        col->addWidget(sw);
-        auto* sw2 = new KzoSwitchBox;
-        sw2->setTexts(tr("ON"), tr("OFF"));
-        col->addWidget(sw2);
-        auto* spin = new KzoSpinBox;
-        spin->setValue(42);
-        col->addWidget(spin);
-        auto* dspin = new KzoDoubleSpinBox;
-        dspin->setValue(3.5);
-        col->addWidget(dspin);
-        auto* slider = new KzoSlider(Qt::Vertical);
-        slider->setRange(-100, 100);
-        slider->setFixedHeight(120);
-        col->addWidget(slider);
-        auto* pic = new PictureButton;
-        pic->setBackground(QPixmap(res + "button_checked.png"));
-        pic->setText(QStringLiteral("Picture"));
-        col->addWidget(pic);
-        auto* img = new qImageButton;
-        img->setIcons(res + "btn_exit_press.png", res + "btn_exit_hover.png", res + "btn_exit_normal.png");
-        col->addWidget(img);
-        auto* tool = new KzoToolButton;
-        tool->setBgNormal(QPixmap(res + "button_normal.png"));
-        tool->setText(QStringLiteral("Tool"));
-        col->addWidget(tool);
-        panel.resize(220, 480);
-        QVERIFY(saveShot(panel, QStringLiteral("controls_panel")));
-        QVERIFY(saveShot(*sw, QStringLiteral("KzoSwitchBox_on")));
-        QVERIFY(saveShot(*sw2, QStringLiteral("KzoSwitchBox_off")));
-        QVERIFY(saveShot(*b, QStringLiteral("KzoPushButton")));
+        KzoPushButton b;
+        skinButton(b);
+        b.setText(QStringLiteral("Write"));
+        b.setTextBeside(true);
+        b.resize(200, 30);
+        b.show();
+        const QImage normal = QImage(res + "button_normal.png").convertToFormat(QImage::Format_ARGB32);
+        const QImage press = QImage(res + "button_press.png").convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(normal.size(), QSize(100, 30));
+        // A point where both skins are opaque and differ, so the grab shows them as they are.
+        QPoint at(-1, -1);
+        for (int y = 0; y < 30 && at.x() < 0; ++y)
+            for (int x = 0; x < 100 && at.x() < 0; ++x)
+                if (qAlpha(normal.pixel(x, y)) == 255 && qAlpha(press.pixel(x, y)) == 255
+                    && normal.pixel(x, y) != press.pixel(x, y))
+                    at = QPoint(x, y);
+        QVERIFY(at.x() >= 0);
 
-        qPageButton page(0);
-        page.setImages(res + "page_setup_normal_t.png", res + "page_setup_hover_t.png", res + "page_setup_focus_t.png");
-        page.setCaption(QStringLiteral("Basic"));
-        page.resize(96, 72);
-        QVERIFY(saveShot(page, QStringLiteral("qPageButton_normal")));
-        page.setChecked(true);
-        QVERIFY(saveShot(page, QStringLiteral("qPageButton_checked")));
+        // Text beside: the skin at the top-left corner, the text to its right.
+        QImage shot = b.grab().toImage();
+        QCOMPARE(QColor(shot.pixel(at)), QColor(normal.pixel(at)));
+        bool textDrawn = false;
+        for (int y = 0; y < 30; ++y)
+            for (int x = 100; x < 200; ++x)
+                textDrawn = textDrawn || shot.pixel(x, y) != shot.pixel(199, 0);
+        QVERIFY(textDrawn);
+        saveShot(b, QStringLiteral("KzoPushButton"));
+
+        QTest::mousePress(&b, Qt::LeftButton, {}, QPoint(5, 5));
+        shot = b.grab().toImage();
+        QCOMPARE(QColor(shot.pixel(at)), QColor(press.pixel(at)));
+        QTest::mouseRelease(&b, Qt::LeftButton, {}, QPoint(500, 5));
+
+        // Text below: the skin centred horizontally.
+        b.setTextBeside(false);
+        b.resize(200, 60);
+        shot = b.grab().toImage();
+        QCOMPARE(QColor(shot.pixel(at + QPoint(50, 0))), QColor(normal.pixel(at)));
     }
 };
 

@@ -9,12 +9,14 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QSet>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QStyleFactory>
 #include <QToolButton>
 #include <QWheelEvent>
 #include <QtTest>
+#include <algorithm>
 #include <cmath>
 
 using kzo::test::saveShot;
@@ -215,16 +217,37 @@ private slots:
         QCOMPARE(Plotter::curveColor(7), QColor(Qt::darkRed));
         QCOMPARE(Plotter::curveColor(5), QColor(Qt::darkYellow));
         QCOMPARE(Plotter::curveColor(8), QColor(Qt::green));
+    }
 
+    void curvesLandWhereTheirValuesAre()
+    {
         Plotter p;
-        p.resize(300, 300);
-        p.setPlotSettings(range(0, 10, 0, 10));
-        p.setCurveData(7, {QPointF(0, 3), QPointF(10, 3)});
-        // y = 3 maps to bottom - 3 * 199 / 10 = 249 - 59.7
+        p.resize(300, 300); // plot area x 50..249, y 50..249
+        // 199 units over 199 pixels: x = 0 is column 50, y = 0 is row 249,
+        // and every unit is one pixel.
+        p.setPlotSettings(range(0, 199, 0, 199));
+        p.setCurveData(7, {QPointF(0, 60), QPointF(199, 60)});  // row 249 - 60 = 189
+        p.setCurveData(2, {QPointF(30, 0), QPointF(30, 199)});  // column 50 + 30 = 80
+        p.setCurveData(4, {QPointF(120, 100), QPointF(160, 100)}); // row 149, columns 170..210
         const QImage img = p.plotPixmap().toImage();
-        const int y = static_cast<int>(std::lround(249 - 3 * 199 / 10.0));
-        QCOMPARE(QColor(img.pixel(150, y)), QColor(Qt::darkRed));
-        QVERIFY(saveShot(p, QStringLiteral("Plotter_curve7")));
+        QCOMPARE(QColor(img.pixel(150, 189)), QColor(Qt::darkRed));
+        QCOMPARE(QColor(img.pixel(230, 189)), QColor(Qt::darkRed));
+        QCOMPARE(QColor(img.pixel(80, 120)), QColor(Qt::green));
+        QCOMPARE(QColor(img.pixel(80, 220)), QColor(Qt::green));
+        QCOMPARE(QColor(img.pixel(190, 149)), QColor(Qt::yellow));
+        // Nothing of them elsewhere.
+        QVERIFY(QColor(img.pixel(150, 180)) != QColor(Qt::darkRed));
+        QVERIFY(QColor(img.pixel(150, 198)) != QColor(Qt::darkRed));
+        QVERIFY(QColor(img.pixel(95, 120)) != QColor(Qt::green));
+        QVERIFY(QColor(img.pixel(150, 149)) != QColor(Qt::yellow));
+        QVERIFY(QColor(img.pixel(230, 149)) != QColor(Qt::yellow));
+        saveShot(p, QStringLiteral("Plotter_curves"));
+
+        // Zoomed out to twice the span, the same values move half as far.
+        p.setPlotSettings(range(0, 398, 0, 398));
+        const QImage wide = p.plotPixmap().toImage();
+        QCOMPARE(QColor(wide.pixel(100, 219)), QColor(Qt::darkRed)); // row 249 - 30
+        QCOMPARE(QColor(wide.pixel(65, 200)), QColor(Qt::green));    // column 50 + 15
     }
 
     void noDrawingBelow100Pixels()
@@ -266,20 +289,6 @@ private slots:
         QCOMPARE(p.zoomInButton()->geometry().right(), p.zoomOutButton()->x() - 5 - 1);
     }
 
-    void renderPlotter()
-    {
-        Plotter p;
-        p.resize(600, 400);
-        p.setPlotSettings(range(0, 100, -50, 50));
-        for (int id = 0; id < 6; ++id) {
-            QVector<QPointF> pts;
-            for (int x = 0; x <= 100; x += 2)
-                pts.append(QPointF(x, 40 * std::sin((x + id * 15) / 12.0) * (1.0 - id * 0.12)));
-            p.setCurveData(id, pts);
-        }
-        QVERIFY(saveShot(p, QStringLiteral("Plotter")));
-    }
-
     void statusSliderZones()
     {
         qStatusSlider s;
@@ -304,7 +313,53 @@ private slots:
         QTest::mouseMove(&s, QPoint(10, 12));
         QTest::mouseRelease(&s, Qt::LeftButton, {}, QPoint(10, 12));
         QCOMPARE(s.value(), 30);
-        QVERIFY(saveShot(s, QStringLiteral("qStatusSlider")));
+    }
+
+    void statusSliderLook()
+    {
+        qStatusSlider s;
+        QPalette pal = s.palette();
+        pal.setColor(QPalette::Window, QColor(240, 240, 240));
+        s.setPalette(pal);
+        s.setRange(0, 100);
+        s.resize(200, 24);
+        // Unlabelled zones: every pixel of the bar is a zone or the marker.
+        s.addSegment(30, QColor(200, 60, 50));
+        s.addSegment(70, QColor(60, 160, 60));
+        s.addSegment(100, QColor(11, 163, 212));
+        s.updateStatus(50);
+        s.show();
+        QImage img = s.grab().toImage();
+        QCOMPARE(QColor(img.pixel(10, 2)), QColor(200, 60, 50));
+        QCOMPARE(QColor(img.pixel(100, 1)), QColor(60, 160, 60));
+        QCOMPARE(QColor(img.pixel(190, 2)), QColor(11, 163, 212));
+        // The marker sits on the value, in the middle zone.
+        const auto isZone = [](QRgb c) {
+            return c == qRgb(200, 60, 50) || c == qRgb(60, 160, 60) || c == qRgb(11, 163, 212);
+        };
+        int markerFrom = -1, markerTo = -1;
+        for (int x = 0; x < 200; ++x)
+            if (!isZone(img.pixel(x, 12))) {
+                markerFrom = markerFrom < 0 ? x : markerFrom;
+                markerTo = x;
+            }
+        QVERIFY2(markerFrom > 60 && markerTo < 140, qPrintable(QStringLiteral("%1..%2").arg(markerFrom).arg(markerTo)));
+        QVERIFY(markerFrom <= 100 && markerTo >= 100);
+        saveShot(s, QStringLiteral("qStatusSlider"));
+
+        // Disabled: each zone in grey half-way to the background, no marker.
+        // Greys of the zones (r*11 + g*16 + b*5) / 32: 106, 110, 118; with 240: 173, 175, 179.
+        s.setEnabled(false);
+        img = s.grab().toImage();
+        QCOMPARE(QColor(img.pixel(10, 2)), QColor(173, 173, 173));
+        QCOMPARE(QColor(img.pixel(100, 12)), QColor(175, 175, 175));
+        QCOMPARE(QColor(img.pixel(190, 2)), QColor(179, 179, 179));
+        for (int x = 0; x < 200; ++x) {
+            const int g = x < 60 ? 173 : x < 140 ? 175 : 179;
+            QCOMPARE(QColor(img.pixel(x, 12)), QColor(g, g, g));
+        }
+        QCOMPARE(s.value(), 50);
+        saveShot(s, QStringLiteral("qStatusSlider_disabled"));
     }
 
     void statusSliderExampleWraps()
@@ -353,12 +408,28 @@ private slots:
         s.setValue(75);
         const QImage at75 = s.grab().toImage();
         QVERIFY(at74 != at75);
-        QVERIFY(saveShot(s, QStringLiteral("SliderStyle_centre_75")));
-        s.setValue(74);
-        QVERIFY(saveShot(s, QStringLiteral("SliderStyle_centre_74")));
+        saveShot(s, QStringLiteral("SliderStyle_centre_75"));
+
+        // The zero tick is a red 3-pixel mark in centre-check mode only.
+        const auto redColumns = [](const QImage& img) {
+            QSet<int> xs;
+            for (int y = 0; y < img.height(); ++y)
+                for (int x = 0; x < img.width(); ++x)
+                    if (img.pixel(x, y) == qRgb(255, 0, 0))
+                        xs.insert(x);
+            return xs;
+        };
+        const QSet<int> red = redColumns(at75);
+        QCOMPARE(red.size(), 3);
+        const int zeroX = *std::min_element(red.begin(), red.end()) + 1;
+        QVERIFY2(zeroX >= 140 && zeroX <= 160, qPrintable(QString::number(zeroX))); // the middle of 300
+        style.setMode(SliderStyle::Normal);
+        s.update();
+        QVERIFY(redColumns(s.grab().toImage()).isEmpty());
         style.setMode(SliderStyle::Calibration);
         s.setValue(-600);
-        QVERIFY(saveShot(s, QStringLiteral("SliderStyle_calibration")));
+        QVERIFY(redColumns(s.grab().toImage()).isEmpty());
+        saveShot(s, QStringLiteral("SliderStyle_calibration"));
     }
 
     void attiControlStates()
@@ -368,11 +439,11 @@ private slots:
         a.updateState(1);
         QCOMPARE(a.leftLabel()->pixmap().cacheKey(), a.leftHighlight.cacheKey());
         QCOMPARE(a.rightLabel()->pixmap().cacheKey(), a.rightGray.cacheKey());
-        QVERIFY(saveShot(a, QStringLiteral("AttiControl_1")));
+        saveShot(a, QStringLiteral("AttiControl_1"));
         a.updateState(2);
         QCOMPARE(a.leftLabel()->pixmap().cacheKey(), a.leftGray.cacheKey());
         QCOMPARE(a.rightLabel()->pixmap().cacheKey(), a.rightActive.cacheKey());
-        QVERIFY(saveShot(a, QStringLiteral("AttiControl_2")));
+        saveShot(a, QStringLiteral("AttiControl_2"));
         a.updateState(7);
         QCOMPARE(a.leftLabel()->pixmap().cacheKey(), a.leftGray.cacheKey());
         QCOMPARE(a.rightLabel()->pixmap().cacheKey(), a.rightGray.cacheKey());
