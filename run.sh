@@ -24,9 +24,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$bin/kzo-devsim" >"$simout" 2>&1 &
+# Both simulators also end by themselves should this script be killed.
+"$bin/kzo-devsim" --exit-with-parent >"$simout" 2>&1 &
 pids+=($!)
-"$bin/kzo-updsim" --port 0 >"$updout" 2>&1 &
+"$bin/kzo-updsim" --exit-with-parent --port 0 >"$updout" 2>&1 &
 pids+=($!)
 
 port="" url=""

@@ -1,5 +1,9 @@
 #include "app/FirmwareCheck.h"
 
+#include "protocol/GlobalDataCache.h"
+
+#include <atomic>
+
 namespace kzo::app {
 
 QString versionText(uint32_t word)
@@ -28,6 +32,28 @@ const char* loaderVersionKey(int loaderDevice)
     case 12: return "fw_cmu";
     default: return nullptr;
     }
+}
+
+std::pair<int, int> firmwarePairOf(uint32_t word) { return {(word >> 16) & 0xFF, (word >> 8) & 0xFF}; }
+
+namespace {
+
+std::atomic_ref<uint8_t> cacheByte(size_t offset)
+{
+    return std::atomic_ref<uint8_t>(orb::dataCache().first.head[offset]);
+}
+
+} // namespace
+
+void storeDeviceFirmwarePair(std::pair<int, int> pair)
+{
+    cacheByte(deviceMinorOffset).store(static_cast<uint8_t>(pair.first));
+    cacheByte(deviceHideOffset).store(static_cast<uint8_t>(pair.second));
+}
+
+std::pair<int, int> deviceFirmwarePair()
+{
+    return {cacheByte(deviceMinorOffset).load(), cacheByte(deviceHideOffset).load()};
 }
 
 } // namespace kzo::app

@@ -4,6 +4,7 @@
 // held-back firmware queries go to the update server.
 #include <QString>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 
@@ -37,5 +38,18 @@ inline constexpr std::array<FirmwareQuery, 9> firmwareQueryOrder = {{
 // The application-model key that gets "0" for the module found in loader
 // mode, or nullptr when that module has no version key here.
 const char* loaderVersionKey(int loaderDevice);
+
+// The main controller's (minor, hide) pair from its version word: bytes 2
+// and 1.
+std::pair<int, int> firmwarePairOf(uint32_t versionWord);
+
+// Where the device's (minor, hide) pair is kept in the first block of the
+// shared data cache (for the parameter files), and its accessors. Written on
+// the serial listener thread, read on the GUI thread: each byte is accessed
+// atomically.
+inline constexpr size_t deviceMinorOffset = 0;
+inline constexpr size_t deviceHideOffset = 1;
+void storeDeviceFirmwarePair(std::pair<int, int> pair);
+std::pair<int, int> deviceFirmwarePair();
 
 } // namespace kzo::app

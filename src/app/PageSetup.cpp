@@ -1,6 +1,7 @@
 #include "app/PageSetup.h"
 
 #include "app/framework/PageContainers.h"
+#include "app/framework/qResources.h"
 #include "app/qMainFrame.h"
 #include "pages/qPageGimbal.h"
 #include "pages/qVersionsPage.h"
@@ -22,12 +23,13 @@ PageSetup::PageSetup(qMainFrame& frame)
     QObject::connect(basic, &qPageTemplate::signal_PageTick, gimbal, &qPageGimbal::OnPageTick);
     basic->focusPage(0);
 
-    auto* versions = new qVersionsPage(QObject::tr("Upgrade"), QStringLiteral("upgrade"), qVersionsPage::upgradeRows());
+    const qResources& res = qResources::get();
+    auto* versions = new qVersionsPage(res.titleUpgrade, QStringLiteral("upgrade"), qVersionsPage::upgradeRows());
     upgrade->addTabPage(versions);
     QObject::connect(upgrade, &qPageTemplate::signal_PageTick, versions, &qVersionsPage::OnPageTick);
     upgrade->focusPage(0);
 
-    auto* about = new qVersionsPage(QObject::tr("Info"), QStringLiteral("info"), qVersionsPage::infoRows());
+    auto* about = new qVersionsPage(res.titleInfo, QStringLiteral("info"), qVersionsPage::infoRows());
     info->addTabPage(about);
     QObject::connect(info, &qPageTemplate::signal_PageTick, about, &qVersionsPage::OnPageTick);
     info->focusPage(0);

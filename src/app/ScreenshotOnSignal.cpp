@@ -2,7 +2,14 @@
 
 #include "app/logging/Log.h"
 
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
+#include <QSaveFile>
 #include <QSocketNotifier>
 #include <csignal>
 #include <fcntl.h>
@@ -17,6 +24,41 @@ void onSignal(int)
 {
     const char c = 1;
     [[maybe_unused]] const ssize_t n = ::write(g_pipe[1], &c, 1);
+}
+
+// What a widget shows as text, or a null string for widgets without a value.
+QString shownValue(const QWidget* w)
+{
+    if (auto* l = qobject_cast<const QLabel*>(w))
+        return l->text();
+    if (auto* b = qobject_cast<const QAbstractButton*>(w))
+        return b->isCheckable() ? b->text() + (b->isChecked() ? QStringLiteral(" [x]") : QStringLiteral(" [ ]"))
+                                : b->text();
+    if (auto* s = qobject_cast<const QAbstractSlider*>(w))
+        return QString::number(s->value());
+    if (auto* s = qobject_cast<const QAbstractSpinBox*>(w))
+        return s->text();
+    if (auto* e = qobject_cast<const QLineEdit*>(w))
+        return e->text();
+    if (auto* c = qobject_cast<const QComboBox*>(w))
+        return c->currentText();
+    return {};
+}
+
+QByteArray visibleValues(const QWidget& root)
+{
+    QByteArray out;
+    for (const QWidget* w : root.findChildren<QWidget*>()) {
+        if (w->objectName().isEmpty() || !w->isVisibleTo(&root))
+            continue;
+        const QString value = shownValue(w);
+        if (value.isNull())
+            continue;
+        QString line = w->objectName() + QLatin1Char('\t') + value;
+        line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        out += line.toUtf8() + '\n';
+    }
+    return out;
 }
 
 } // namespace
@@ -56,6 +98,10 @@ void ScreenshotOnSignal::save()
         return;
     const bool ok = target->grab().save(path, "PNG");
     logStdout("screenshot %s: %s\n", ok ? "saved" : "failed", path.toUtf8().constData());
+    // Written whole or not at all: a reader never sees half of it.
+    QSaveFile values(path + QStringLiteral(".values"));
+    if (!values.open(QIODevice::WriteOnly) || values.write(visibleValues(*target)) < 0 || !values.commit())
+        logStdout("widget values not saved: %s\n", values.fileName().toUtf8().constData());
 }
 
 } // namespace kzo::app

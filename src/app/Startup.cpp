@@ -5,12 +5,12 @@
 #include "app/ConnectWatch.h"
 #include "app/Language.h"
 #include "app/LanguageConfig.h"
+#include "app/LinkShutdown.h"
 #include "app/PageSetup.h"
 #include "app/QuitOnSignal.h"
 #include "app/ScreenshotOnSignal.h"
 #include "app/SingleInstance.h"
 #include "app/config/GlobalCfg.h"
-#include "app/framework/qHtmlHelper.h"
 #include "app/framework/qResources.h"
 #include "app/logging/Log.h"
 #include "app/qMainFrame.h"
@@ -35,6 +35,7 @@
 #include <QTimer>
 #include <QTranslator>
 #include <QXmlStreamWriter>
+#include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -78,13 +79,23 @@ void saveModelAtExit()
 
 int run(int argc, char** argv)
 {
-    appModel().setStatus(AppIdle);
-
+    // The command line is settled before anything starts: no window, no
+    // device and no lock for --help, --version or a wrong command line.
     StartupArgs args = parseStartupArgs(argc, argv);
     if (!args.error.empty()) {
-        logStdout("%s\nusage: kzo-assistant [--port PATH]... [--no-udev] [--server-config URL]\n", args.error.c_str());
-        return 2;
+        std::fprintf(stderr, "kzo-assistant: %s\n%s", args.error.c_str(), startupUsage().c_str());
+        return exitUsage;
     }
+    if (args.help) {
+        std::fputs(startupUsage().c_str(), stdout);
+        return exitOk;
+    }
+    if (args.version) {
+        std::printf("%s %s\n", kzoApplicationName, GlobalCfg::instance()->software.toUtf8().constData());
+        return exitOk;
+    }
+
+    appModel().setStatus(AppIdle);
     std::vector<char*> qtArgv;
     for (std::string& a : args.rest)
         qtArgv.push_back(a.data());
@@ -124,7 +135,7 @@ int run(int argc, char** argv)
 
     if (instance.alreadyRunning()) {
         refusalBox(QMessageBox::Information, cfg.series, resources->alreadyRunning);
-        return 1;
+        return exitAlreadyRunning;
     }
 
     currentDevIo = &orb::simpleDevIo();
@@ -136,7 +147,7 @@ int run(int argc, char** argv)
     if (!isSoftwareEnabled()) {
         refusalBox(QMessageBox::Warning, QObject::tr("Warning"),
                    QObject::tr("Current version of application has been disabled,Please download the latest version!"));
-        return 0;
+        return exitOk;
     }
 
     appModel().setValue("request_xml_url", args.serverConfig.isEmpty() ? cfg.request_xml_url : args.serverConfig);
@@ -146,7 +157,6 @@ int run(int argc, char** argv)
     QCoreApplication::processEvents();
 
     auto* connector = new qConnector(&app);
-    new qHtmlHelper(&app);
     orb::DevAckID ackPrinter;
     orb::DevUpgrade upgrade;
 
@@ -210,10 +220,7 @@ int run(int argc, char** argv)
     // close the port (its listener thread ends with it), then unregister.
     stopDeviceFinder();
     setDeviceListener(nullptr);
-    io->close();
-    for (orb::DevListener* l : std::initializer_list<orb::DevListener*>{window.get(), queue, connector, &upgrade,
-                                                                        &ackPrinter})
-        io->removeListener(l);
+    shutDownLink(orb::simpleDevIo(), {window.get(), queue, connector, &upgrade, &ackPrinter});
     pages->detach(*io);
     setMainFrame(nullptr);
     pages.reset();

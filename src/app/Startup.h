@@ -13,11 +13,23 @@ struct StartupArgs {
     std::vector<std::string> ports; // --port PATH (repeatable)
     bool useUdev = true;            // --no-udev clears it
     QString serverConfig;           // --server-config URL
+    bool help = false;              // --help
+    bool version = false;           // --version
     std::vector<std::string> rest;  // what the toolkit gets, program name first
     std::string error;              // empty when the command line was well formed
 };
 
+// Anything the program does not know is an error: a mistyped option must not
+// start the program without it. The toolkit's own options are passed on.
 StartupArgs parseStartupArgs(int argc, const char* const* argv);
+
+// The text of --help: usage, every option, the exit statuses.
+std::string startupUsage();
+
+// Exit statuses of the program.
+inline constexpr int exitOk = 0;
+inline constexpr int exitAlreadyRunning = 1;
+inline constexpr int exitUsage = 2;
 
 int run(int argc, char** argv);
 

@@ -4,6 +4,7 @@
 #include "app/FirmwareCheck.h"
 #include "app/config/GlobalCfg.h"
 #include "app/framework/qPageTemplate.h"
+#include "app/framework/qResources.h"
 #include "app/logging/Log.h"
 #include "commands/AckDecode.h"
 #include "commands/CommandCatalogue.h"
@@ -106,7 +107,6 @@ void qMainFrame::onDevEvent(const DevEvent* event)
             pendingRequests = 0;
         }
         if (appModel().status() != AppUpgrading) {
-            loadPending = true;
             fwCheckPending = true;
             if (orb::qCmdQueue* q = orb::cmdQueue())
                 q->setEnabled(true);
@@ -130,9 +130,9 @@ void qMainFrame::onVersionReply(const uint8_t* record)
     const int L = loaderDevice();
     if (L != -1 && L != 1) {
         appModel().setValue("fw_mc", kzo::app::versionText(v.v[2]));
-        // The version word carries the firmware's minor (byte 2) and hide
-        // (byte 1) numbers that this software was built against.
-        const std::pair<int, int> device{(v.v[2] >> 16) & 0xFF, (v.v[2] >> 8) & 0xFF};
+        // Kept for the parameter files, whose stamp must match the device.
+        const std::pair<int, int> device = kzo::app::firmwarePairOf(v.v[2]);
+        kzo::app::storeDeviceFirmwarePair(device);
         runFirmwareCheck(device);
     }
     if (L != -1 && L != 2) {
@@ -285,7 +285,7 @@ void qMainFrame::showLoginOrError()
         // login with remembered credentials is what exists.
         login->doAutoLogin(0);
     } else {
-        showTip(tr("Network error,please check you connection to the internet and restart the application! "));
+        showTip(qResources::get().networkError);
     }
 }
 
@@ -331,11 +331,8 @@ bool qMainFrame::restoreDefaults()
         QMessageBox::information(this, tr("Info"), tr("Please connect to the controller!"));
         return false;
     }
-    const QString question = QStringLiteral("<font color=red><b>")
-        + tr("Do you really want to restore the default settings? Before you select Yes, please disconnect the power "
-             "to all motors or remove all propellers.")
-        + QStringLiteral("</b></font>");
-    const auto answer = QMessageBox::warning(this, tr("Warning"), question, QMessageBox::Yes | QMessageBox::No);
+    const auto answer = QMessageBox::warning(this, tr("Warning"), qResources::get().restoreQuestion,
+                                             QMessageBox::Yes | QMessageBox::No);
     orb::qCmdQueue* q = orb::cmdQueue();
     if (answer != QMessageBox::Yes || appModel().status() != AppIdle || loaderDevice() == 1 || !q)
         return false;
@@ -354,8 +351,6 @@ void qMainFrame::QMainFrameQueueFinished(bool ok)
     const int status = appModel().status();
     if (status == AppRestoring)
         showTip(ok ? tr(" Reset OK.  ") : tr("Reset failure,please check the connection!  "));
-    else if (status == AppLoadingAll)
-        loadPending = false;
     appModel().setStatus(AppIdle);
 }
 

@@ -168,7 +168,6 @@ private:
     QTimer* heartbeatTimer = nullptr;
 
     std::atomic<bool> fwCheckPending{false};
-    std::atomic<bool> loadPending{false};
     std::mutex requestsLock;
     uint32_t pendingRequests = 0; // under requestsLock
 

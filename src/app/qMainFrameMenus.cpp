@@ -31,7 +31,10 @@ void qMainFrame::buildLanguageMenu()
     const kzo::app::LanguageFile list = kzo::app::readLanguageFile(kzo::app::configPath());
     if (list.status == kzo::app::LanguageFileStatus::ParseError)
         logStdout("Error:config file parse error,language set failed!\n");
-    const QString current = kzo::app::currentLocale();
+    // The button names the language the texts are shown in: the one whose
+    // translation start-up installed, else English (the stored choice or the
+    // system's language may name another one whose translation is missing).
+    const QString current = languageName.isEmpty() ? QStringLiteral("en_US") : languageName;
     for (const kzo::app::LanguageEntry& entry : list.entries) {
         auto* action = new QAction(entry.menuText, languageGroup);
         action->setCheckable(true);

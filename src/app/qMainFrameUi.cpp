@@ -172,6 +172,7 @@ void qMainFrame::buildTitleBar(QWidget* bar)
     auto* menusLayout = new QHBoxLayout(menus);
     menusLayout->setContentsMargins(0, 0, 0, 0);
     languageButton = new QPushButton(menus);
+    languageButton->setObjectName(QStringLiteral("languageButton"));
     languageButton->setFlat(true);
     languageButton->setFocusPolicy(Qt::NoFocus);
     languageButton->setStyleSheet(QStringLiteral("background:rgb(29,29,29);color:white;border:0px;"));
@@ -256,6 +257,10 @@ void qMainFrame::buildStatusBar(QWidget* bar)
     modeValue = new QLabel(mid);
     outputCaption = new QLabel(tr("MC OUTPUT:"), mid);
     outputValue = new QLabel(mid);
+    modeCaption->setObjectName(QStringLiteral("modeCaption"));
+    modeValue->setObjectName(QStringLiteral("modeValue"));
+    outputCaption->setObjectName(QStringLiteral("outputCaption"));
+    outputValue->setObjectName(QStringLiteral("outputValue"));
     for (QLabel* l : {modeCaption, modeValue, outputCaption, outputValue}) {
         l->setStyleSheet(white);
         l->hide();

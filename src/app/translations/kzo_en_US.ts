@@ -37,14 +37,6 @@
 <context>
     <name>QObject</name>
     <message>
-        <source>Upgrade</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Info</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Warning</source>
         <translation type="unfinished"></translation>
     </message>
@@ -99,19 +91,11 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Network error,please check you connection to the internet and restart the application! </source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Info</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <source>Please connect to the controller!</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Do you really want to restore the default settings? Before you select Yes, please disconnect the power to all motors or remove all propellers.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

@@ -37,14 +37,6 @@
 <context>
     <name>QObject</name>
     <message>
-        <source>Upgrade</source>
-        <translation>升级</translation>
-    </message>
-    <message>
-        <source>Info</source>
-        <translation>信息</translation>
-    </message>
-    <message>
         <source>Warning</source>
         <translation>警告</translation>
     </message>
@@ -99,20 +91,12 @@
         <translation>IMU 必须升级！</translation>
     </message>
     <message>
-        <source>Network error,please check you connection to the internet and restart the application! </source>
-        <translation>网络错误，请检查网络连接并重新启动程序！</translation>
-    </message>
-    <message>
         <source>Info</source>
         <translation>信息</translation>
     </message>
     <message>
         <source>Please connect to the controller!</source>
         <translation>请连接控制器！</translation>
-    </message>
-    <message>
-        <source>Do you really want to restore the default settings? Before you select Yes, please disconnect the power to all motors or remove all propellers.</source>
-        <translation>确定要恢复默认设置吗？选择“是”之前，请断开所有电机的电源或拆下所有螺旋桨。</translation>
     </message>
     <message>
         <source>Warning</source>

@@ -3,6 +3,7 @@
 #include "app/framework/FrameworkFixtures.h"
 #include "app/framework/HelpDocs.h"
 #include "app/framework/PageContainers.h"
+#include "app/framework/WidgetCenter.h"
 #include "app/framework/qHtmlHelper.h"
 #include "app/framework/qResources.h"
 #include "support/LogCapture.h"
@@ -17,6 +18,7 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QStyleFactory>
+#include <QTimer>
 #include <QtTest>
 
 using kzo::test::CountingPage;
@@ -164,8 +166,14 @@ private slots:
         QVERIFY(!t.container.isTicking());
         QCOMPARE(left.count(), 1);
         QCOMPARE(t.pages[1]->leaves, 1);
+        // A timer of the tick's own interval fires twice: a tick timer still
+        // running would have fired in that time as well.
         const int after = static_cast<int>(ticks.count());
-        QTest::qWait(1200);
+        QTimer reference;
+        reference.setInterval(qPageTemplate::tickMs);
+        QSignalSpy periods(&reference, &QTimer::timeout);
+        reference.start();
+        QTRY_VERIFY_WITH_TIMEOUT(periods.count() >= 2, 5000);
         QCOMPARE(ticks.count(), after);
 
         // Left: switching sub-pages enters nothing.
@@ -434,6 +442,27 @@ private slots:
         const QString dir = QStringLiteral(KZO_TEST_OUTPUT_DIR) + QStringLiteral("/widgets");
         QDir().mkpath(dir);
         QVERIFY(t.container.grab().save(dir + QStringLiteral("/page_tools_sample.png")));
+    }
+
+    void widgetCenterIsTheClientPositionOnScreen()
+    {
+        QCOMPARE(widgetCenter(nullptr), QPoint(-1, -1));
+        QWidget top;
+        top.resize(400, 300);
+        top.move(120, 80);
+        auto* middle = new QWidget(&top);
+        middle->setGeometry(10, 20, 200, 200);
+        auto* inner = new QWidget(middle);
+        inner->setGeometry(7, 9, 50, 50);
+        top.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&top));
+        // Every parent's position counts, the frame's borders too.
+        QCOMPARE(widgetCenter(inner), inner->mapToGlobal(QPoint(0, 0)));
+        QCOMPARE(widgetCenter(middle), middle->mapToGlobal(QPoint(0, 0)));
+        QCOMPARE(widgetCenter(&top), top.mapToGlobal(QPoint(0, 0)));
+        top.move(300, 200);
+        QTRY_COMPARE(widgetCenter(inner), inner->mapToGlobal(QPoint(0, 0)));
+        QCOMPARE(widgetCenter(inner), QPoint(317, 229) + (top.geometry().topLeft() - top.frameGeometry().topLeft()));
     }
 };
 

@@ -1,22 +1,36 @@
 // The main window's coordination on an in-process device: navigation lock,
-// login-gated firmware queries, the read-all sequence, version replies, the
-// firmware check and a main controller in its boot loader.
+// login-gated firmware queries, the read-all sequence, version replies (also
+// malformed ones and those while a module sits in its loader), the firmware
+// check and the device's firmware pair, forced upgrades, the language button
+// and the texts shared through the resource catalogue.
 #include "app/mainframe/FrameFixture.h"
 #include "pages/AckRecords.h"
 #include "support/FakeDevIo.h"
 
+#include "app/FirmwareCheck.h"
+#include "app/Language.h"
 #include "app/config/GlobalCfg.h"
+#include "app/framework/qResources.h"
 #include "support/LogCapture.h"
 #include "commands/CommandCatalogue.h"
 #include "commands/qAppModel.h"
 #include "widgets/qPageButton.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QTranslator>
+#include <map>
 
 using kzo::test::ackRecord;
 using kzo::test::FakeDevIo;
@@ -34,6 +48,55 @@ std::vector<uint8_t> versionReply(uint32_t mcWord)
 }
 
 void clickButton(qMainFrame& f, int index) { QTest::mouseClick(f.pageButton(index), Qt::LeftButton); }
+
+const char* const versionKeys[] = {"fw_mc", "fw_imu", "hwid_imu", "loader_imu", "fw_cmu", "loader_cmu"};
+
+std::map<QString, QString> versionValues()
+{
+    std::map<QString, QString> out;
+    for (const char* k : versionKeys)
+        out[QString::fromLatin1(k)] = appModel().value(k);
+    return out;
+}
+
+// The flags of every checkFirmwareUpdates emission the spy saw.
+std::vector<int> flagsOf(const QSignalSpy& spy)
+{
+    std::vector<int> out;
+    for (const QList<QVariant>& args : spy)
+        out.push_back(args.at(0).toInt());
+    return out;
+}
+
+// Answers the next modal message box with No and keeps its text.
+class ModalBoxReader : public QObject {
+public:
+    QString text;
+    ModalBoxReader()
+    {
+        auto* poll = new QTimer(this);
+        poll->setInterval(10);
+        connect(poll, &QTimer::timeout, this, [this, poll] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            text = box->text();
+            poll->stop();
+            box->button(QMessageBox::No)->click();
+        });
+        poll->start();
+    }
+};
+
+// Counts the firmware queries the window hands to the update server.
+struct QueryLog {
+    std::vector<int> modules;
+    void attach(qMainFrame& frame)
+    {
+        frame.setLoggedInTest([] { return true; });
+        frame.setFirmwareRequester([this](int m) { modules.push_back(m); });
+    }
+};
 
 } // namespace
 
@@ -53,13 +116,27 @@ class TestMainFrame : public QObject {
 private slots:
     void initTestCase() { currentDevIo = &io; }
 
+    // The module code 12 enters through a status report on USB before the
+    // handshake answer, code 2 through the IMU loader's own frame.
+    void enterLoader(int module)
+    {
+        if (module == 12) {
+            connectDevice(0xFD, false);
+        } else {
+            connectDevice(0x00);
+            io.deliver(payloadRecord(ImuLoaderReady, {}));
+        }
+    }
+
     void init()
     {
         io.clearWritten();
+        kzo::app::setCurrentLocale(QStringLiteral("en_US"));
+        appModel().setValue("language", QStringLiteral("en_US"));
         qMainFrame::setNavigationAllowed(true);
         appModel().setStatus(AppIdle);
         appModel().setNavigationBusy(0);
-        for (const char* k : {"fw_mc", "fw_imu", "hwid_imu", "loader_imu", "fw_cmu", "loader_cmu"})
+        for (const char* k : versionKeys)
             appModel().setValue(k, QString());
     }
 
@@ -151,6 +228,10 @@ private slots:
         // Logged in: sent at once; the argument-less form asks for IMU and CMU.
         fx.frame->onCheckFirmUpdates();
         QCOMPARE(asked, (std::vector<int>{1, 2, 11, 9, 12, 2, 12}));
+        // Every bit, in the fixed order.
+        asked.clear();
+        fx.frame->onCheckFirmUpdates(0x1FF);
+        QCOMPARE(asked, (std::vector<int>{1, 2, 4, 3, 7, 11, 9, 10, 12}));
     }
 
     void readAllAndVersions()
@@ -186,8 +267,11 @@ private slots:
         // The check runs once per connection, with a matching firmware.
         QTRY_COMPARE(checks.count(), 1);
         QCOMPARE(checks.at(0).at(0).toInt(), 0);
+        // A second reply on the same connection is handled (it ends in
+        // devValueChanged) but runs no second check.
+        QSignalSpy handled(fx.frame.get(), &qMainFrame::devValueChanged);
         io.deliver(versionReply(0x03000002u));
-        QTest::qWait(50);
+        QTRY_COMPARE(handled.count(), 1);
         QCOMPARE(checks.count(), 1);
         QVERIFY(qMainFrame::navigationAllowed());
         QCOMPARE(fx.frame->currentPageIndex(), 0);
@@ -258,10 +342,11 @@ private slots:
             QVERIFY(id != ReadVersions);
 
         // A version reply now marks the main controller "0" and runs no check.
+        QSignalSpy handled(fx.frame.get(), &qMainFrame::devValueChanged);
         io.deliver(versionReply(0x03010002u));
+        QTRY_COMPARE(handled.count(), 1);
         QCOMPARE(appModel().value("fw_mc"), QStringLiteral("0"));
         QCOMPARE(appModel().value("fw_imu"), QStringLiteral("1.5"));
-        QTest::qWait(50);
         QCOMPARE(checks.count(), 0);
         io.dispatch(EvDisconnected, nullptr);
     }
@@ -296,6 +381,266 @@ private slots:
         fx.frame->onConnectFail();
         QCOMPARE(fx.frame->findChildren<QMessageBox*>().size(), 1);
         box->close();
+    }
+
+    void languageButtonNamesLanguageInUse_data()
+    {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<bool>("withPack");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("checked");
+        // The system speaks Chinese in every row.
+        QTest::newRow("English stored") << int(QLocale::English) << true << QStringLiteral("English ")
+                                        << QStringLiteral("en_US");
+        QTest::newRow("Chinese stored") << int(QLocale::Chinese) << true
+                                        << QString::fromUtf8("简体中文(Language) ") << QStringLiteral("zh_CN");
+        QTest::newRow("Chinese stored, pack missing")
+            << int(QLocale::Chinese) << false << QStringLiteral("English ") << QStringLiteral("en_US");
+    }
+    void languageButtonNamesLanguageInUse()
+    {
+        QFETCH(int, stored);
+        QFETCH(bool, withPack);
+        QFETCH(QString, button);
+        QFETCH(QString, checked);
+        QTemporaryDir data;
+        QVERIFY(QFile::copy(QStringLiteral(KZO_BIN_DIR "/config.xml"), data.path() + "/config.xml"));
+        QDir(data.path()).mkpath("language");
+        if (withPack)
+            QVERIFY(QFile::copy(QStringLiteral(KZO_BIN_DIR "/language/kzo_zh_CN.qm"),
+                                data.path() + "/language/kzo_zh_CN.qm"));
+        QTemporaryDir home;
+        QSettings settings(home.path() + "/settings.ini", QSettings::IniFormat);
+        settings.setValue("language", stored);
+        // The locale name starts as the system's, as at every start.
+        kzo::app::setCurrentLocale(QStringLiteral("zh_CN"));
+        QTranslator translator;
+        kzo::test::LogCapture log;
+        kzo::app::loadLanguage(translator, settings, data.path(), QLocale(QLocale::Chinese, QLocale::China));
+        {
+            FrameFixture fx(io);
+            QCOMPARE(fx.frame->languageMenuButton()->text(), button);
+            QStringList checkedEntries;
+            for (QAction* a : fx.frame->languageMenuWidget()->actions())
+                if (a->isChecked())
+                    checkedEntries << a->whatsThis();
+            QCOMPARE(checkedEntries, QStringList{checked});
+        }
+        QCoreApplication::removeTranslator(&translator);
+    }
+
+    void sharedTextsComeFromResources()
+    {
+        // A catalogue whose texts differ from every literal: what the window
+        // shows can only have come from it.
+        qResources res;
+        res.restoreQuestion = QStringLiteral("<b>restore from the catalogue?</b>");
+        res.networkError = QStringLiteral("network error from the catalogue");
+        FrameFixture fx(io);
+        fx.frame->showLoginOrError(); // no update-server configuration here
+        QTRY_COMPARE(fx.frame->currentTip(), res.networkError);
+
+        connectDevice(0x00);
+        QVERIFY(fx.connector.isConnected());
+        appModel().setStatus(AppIdle);
+        ModalBoxReader reader;
+        QVERIFY(!fx.frame->restoreDefaults()); // answered No
+        QCOMPARE(reader.text, res.restoreQuestion);
+        io.dispatch(EvDisconnected, nullptr);
+    }
+
+    void deviceFirmwarePairIsKept_data()
+    {
+        QTest::addColumn<uint>("mcWord");
+        QTest::addColumn<int>("minor");
+        QTest::addColumn<int>("hide");
+        QTest::newRow("matching") << 0x03000002u << 0 << 0;
+        QTest::newRow("newer minor") << 0x03010002u << 1 << 0;
+        QTest::newRow("newer hide") << 0x0300A702u << 0 << 0xA7;
+        QTest::newRow("both") << 0x0405FE09u << 5 << 0xFE;
+    }
+    void deviceFirmwarePairIsKept()
+    {
+        QFETCH(uint, mcWord);
+        QFETCH(int, minor);
+        QFETCH(int, hide);
+        kzo::app::storeDeviceFirmwarePair({0x55, 0x55});
+        FrameFixture fx(io);
+        QSignalSpy checks(fx.frame.get(), &qMainFrame::fwVersionCheck);
+        connectDevice(0x00);
+        io.deliver(versionReply(mcWord));
+        QTRY_COMPARE(checks.count(), 1);
+        QCOMPARE(kzo::app::deviceFirmwarePair(), std::make_pair(minor, hide));
+        QCOMPARE(checks.at(0).at(0).toInt(), (minor == 0 && hide == 0) ? 0 : 2);
+        io.dispatch(EvDisconnected, nullptr);
+    }
+
+    void forcedUpgradeOfModuleInLoader_data()
+    {
+        QTest::addColumn<int>("module");
+        QTest::addColumn<bool>("upgrading");
+        QTest::addColumn<QString>("tip");
+        QTest::newRow("CMU") << 12 << false << QStringLiteral("The CMU must be upgraded !");
+        QTest::newRow("IMU") << 2 << false << QStringLiteral("The IMU must be upgraded !");
+        // An upgrade already running keeps its course: lock only.
+        QTest::newRow("CMU while upgrading") << 12 << true << QString();
+        QTest::newRow("IMU while upgrading") << 2 << true << QString();
+    }
+    void forcedUpgradeOfModuleInLoader()
+    {
+        QFETCH(int, module);
+        QFETCH(bool, upgrading);
+        QFETCH(QString, tip);
+        FrameFixture fx(io);
+        QueryLog queries;
+        queries.attach(*fx.frame);
+        QSignalSpy abnormal(&fx.connector, &qConnector::deviceAbnormal);
+        if (upgrading)
+            appModel().setStatus(AppUpgrading);
+        enterLoader(module);
+        QCOMPARE(fx.connector.loaderDevice(), module);
+        QTRY_COMPARE(abnormal.count(), 1);
+        QTRY_COMPARE(fx.frame->currentPageIndex(), 1);
+        QVERIFY(!qMainFrame::navigationAllowed());
+        QCOMPARE(fx.frame->currentTip(), tip);
+        // The only firmware query so far is the one for the module itself.
+        QCOMPARE(queries.modules, upgrading ? std::vector<int>{} : std::vector<int>{module});
+        QSignalSpy refused(fx.frame.get(), &qMainFrame::s_navigator_disabled);
+        clickButton(*fx.frame, 0);
+        QCOMPARE(fx.frame->currentPageIndex(), 1);
+        QCOMPARE(refused.count(), 1);
+        io.dispatch(EvDisconnected, nullptr);
+    }
+
+    void forcedUpgradeEndsRunningQueue_data()
+    {
+        QTest::addColumn<int>("module");
+        QTest::addColumn<bool>("ends");
+        QTest::newRow("main controller on CAN") << 1 << true;
+        QTest::newRow("LED") << 4 << true;
+        QTest::newRow("IMU") << 2 << false;
+    }
+    void forcedUpgradeEndsRunningQueue()
+    {
+        QFETCH(int, module);
+        QFETCH(bool, ends);
+        FrameFixture fx(io);
+        connectDevice(0x00);
+        QTRY_VERIFY(fx.queue.isRunning());
+        QCOMPARE(appModel().status(), int(AppLoadingAll));
+        QSignalSpy finished(&fx.queue, &orb::qCmdQueue::queuefinished);
+        // The module enters its loader while the read-all runs: reported
+        // through the main controller (code with its nibbles swapped), or by
+        // the IMU loader itself.
+        if (module == 2)
+            io.deliver(payloadRecord(ImuLoaderReady, {}));
+        else
+            io.deliver(payloadRecord(StatusReport, {uint8_t(module << 4)}));
+        QCOMPARE(fx.connector.loaderDevice(), module);
+        if (ends) {
+            QVERIFY(!fx.queue.isRunning());
+            QTRY_COMPARE(finished.count(), 1);
+            QCOMPARE(finished.at(0).at(0).toBool(), false);
+            QTRY_COMPARE(appModel().status(), int(AppIdle));
+        } else {
+            QVERIFY(fx.queue.isRunning());
+            QCOMPARE(appModel().status(), int(AppLoadingAll));
+            QCOMPARE(finished.count(), 0);
+        }
+        QCOMPARE(fx.frame->currentPageIndex(), 1);
+        io.dispatch(EvDisconnected, nullptr);
+    }
+
+    void versionRepliesWhileModuleInLoader_data()
+    {
+        QTest::addColumn<int>("module");
+        QTest::addColumn<bool>("cmuReply");
+        QTest::addColumn<QStringList>("expected"); // fw_mc, fw_imu, hwid_imu, loader_imu, fw_cmu, loader_cmu
+        QTest::addColumn<std::vector<int>>("flags");
+        const QString k = QStringLiteral("keep");
+        QTest::newRow("IMU in loader, 0x02C1")
+            << 2 << false << QStringList{"3.2", "0", k, k, k, k} << std::vector<int>{0x001};
+        QTest::newRow("IMU in loader, 0x1245")
+            << 2 << true << QStringList{k, "0", k, k, "2.1", "1.0"} << std::vector<int>{0x100};
+        QTest::newRow("CMU in loader, 0x02C1")
+            << 12 << false << QStringList{"3.2", "1.5", "305419896", "1.1", "0", k} << std::vector<int>{0x001, 0x002};
+        QTest::newRow("CMU in loader, 0x1245")
+            << 12 << true << QStringList{k, k, k, k, "0", k} << std::vector<int>{};
+    }
+    void versionRepliesWhileModuleInLoader()
+    {
+        QFETCH(int, module);
+        QFETCH(bool, cmuReply);
+        QFETCH(QStringList, expected);
+        QFETCH(std::vector<int>, flags);
+        FrameFixture fx(io);
+        enterLoader(module);
+        QCOMPARE(fx.connector.loaderDevice(), module);
+        for (const char* key : versionKeys)
+            appModel().setValue(key, QStringLiteral("keep"));
+        QSignalSpy queries(fx.frame.get(), &qMainFrame::checkFirmwareUpdates);
+        QSignalSpy handled(fx.frame.get(), &qMainFrame::devValueChanged);
+        if (cmuReply)
+            io.deliver(ackRecord(CmuVersionAck, words({0x02000001u, 0x01000000u})));
+        else
+            io.deliver(versionReply(0x03000002u));
+        QTRY_COMPARE(handled.count(), 1);
+        QStringList got;
+        for (const char* key : versionKeys)
+            got << appModel().value(key);
+        QCOMPARE(got, expected);
+        QCOMPARE(flagsOf(queries), flags);
+        io.dispatch(EvDisconnected, nullptr);
+    }
+
+    void malformedRepliesChangeNothing_data()
+    {
+        QTest::addColumn<uint>("id");
+        QTest::addColumn<int>("dataSize");
+        QTest::addColumn<int>("lengthAdjust");
+        const struct {
+            uint16_t id;
+            int size;
+            const char* name;
+        } replies[] = {{VersionsAck, 16, "0x02C1"},
+                       {CmuVersionAck, 8, "0x1245"},
+                       {GimbalRecord1Ack, 8, "0x02A1"},
+                       {GimbalRecord2Ack, 8, "0x02A6"},
+                       {CameraStateAck, 4, "0x1252"}};
+        for (const auto& r : replies) {
+            QTest::addRow("%s one byte short", r.name) << uint(r.id) << r.size << -1;
+            QTest::addRow("%s four bytes long", r.name) << uint(r.id) << r.size << 4;
+            QTest::addRow("%s without data", r.name) << uint(r.id) << 0 << 0;
+        }
+    }
+    void malformedRepliesChangeNothing()
+    {
+        QFETCH(uint, id);
+        QFETCH(int, dataSize);
+        QFETCH(int, lengthAdjust);
+        FrameFixture fx(io);
+        connectDevice(0x00);
+        QTRY_COMPARE(appModel().status(), int(AppLoadingAll));
+        for (const char* key : versionKeys)
+            appModel().setValue(key, QStringLiteral("keep"));
+        QSignalSpy queries(fx.frame.get(), &qMainFrame::checkFirmwareUpdates);
+        QSignalSpy checks(fx.frame.get(), &qMainFrame::fwVersionCheck);
+        QSignalSpy handled(fx.frame.get(), &qMainFrame::devValueChanged);
+        // Data that would read as plausible versions, were the length ignored.
+        std::vector<uint8_t> data = words({7u, 0x09000009u, 0x09010009u, 0x09000009u});
+        data.resize(size_t(dataSize));
+        io.deliver(ackRecord(uint16_t(id), data, lengthAdjust));
+        // A well-formed CMU reply after it: once it is handled, so is the
+        // malformed one before it.
+        io.deliver(ackRecord(CmuVersionAck, words({0x02000001u, 0x01000000u})));
+        QTRY_VERIFY(handled.count() >= 1);
+        QCOMPARE(handled.count(), 1);
+        QCOMPARE(flagsOf(queries), std::vector<int>{0x100});
+        QCOMPARE(checks.count(), 0);
+        const std::map<QString, QString> expected{{"fw_mc", "keep"},     {"fw_imu", "keep"}, {"hwid_imu", "keep"},
+                                                  {"loader_imu", "keep"}, {"fw_cmu", "2.1"},  {"loader_cmu", "1.0"}};
+        QCOMPARE(versionValues(), expected);
+        io.dispatch(EvDisconnected, nullptr);
     }
 };
 

@@ -1,21 +1,71 @@
 // The main window against the device simulator over a pty: the read-all
-// sequence on connection and a firmware that does not match.
+// sequence on connection, a firmware that does not match, and the end of
+// the link when the window closes.
 #include "app/mainframe/FrameFixture.h"
 #include "pages/DevSimProcess.h"
 #include "pages/SimLink.h"
 
+#include "app/LinkShutdown.h"
 #include "app/config/GlobalCfg.h"
 #include "commands/qAppModel.h"
+#include "link/DeviceFinder.h"
 #include "link/SimpleDevIo.h"
 #include "widgets/qPageButton.h"
 #include "protocol/FrameCodec.h"
 
 #include <QLabel>
 #include <QTest>
+#include <atomic>
 
 using kzo::test::DevSimProcess;
 using kzo::test::FrameFixture;
 using kzo::test::SimLink;
+
+namespace {
+
+// The simulator ends with this test program, whatever happens to it.
+QStringList simArgs(QStringList args)
+{
+    args.prepend(QStringLiteral("--exit-with-parent"));
+    return args;
+}
+
+// Counts the link events it is told about, on whichever thread.
+class LinkEventCounter : public orb::DevListener {
+public:
+    std::atomic<int> connects{0};
+    std::atomic<int> disconnects{0};
+    void onDevEvent(const DevEvent* event) override
+    {
+        if (event->kind == EvConnected)
+            ++connects;
+        else if (event->kind == EvDisconnected)
+            ++disconnects;
+    }
+};
+
+// The device finder on one port, as start-up runs it: started here, stopped
+// before the link is shut down.
+class Finder {
+public:
+    explicit Finder(const QString& port)
+    {
+        FinderOptions options;
+        options.ports = {port.toStdString()};
+        options.useUdev = false;
+        setFinderOptions(options);
+        setDeviceListener(&orb::simpleDevIo());
+        startDeviceFinder();
+    }
+    ~Finder() { stop(); }
+    void stop()
+    {
+        stopDeviceFinder();
+        setDeviceListener(nullptr);
+    }
+};
+
+} // namespace
 
 class TestMainFrameDevSim : public QObject {
     Q_OBJECT
@@ -38,7 +88,7 @@ private slots:
 
     void readAllOnConnection()
     {
-        DevSimProcess sim({"--mc-version", "3.7", "--cmu-version", "2.4"});
+        DevSimProcess sim(simArgs({"--mc-version", "3.7", "--cmu-version", "2.4"}));
         QVERIFY2(sim.ok(), sim.log().constData());
         FrameFixture fx(orb::simpleDevIo());
         SimLink link(sim.port());
@@ -67,7 +117,7 @@ private slots:
 
     void mismatchedFirmwareLocksOnUpgradePage()
     {
-        DevSimProcess sim({"--fw-minor", "1"});
+        DevSimProcess sim(simArgs({"--fw-minor", "1"}));
         QVERIFY2(sim.ok(), sim.log().constData());
         FrameFixture fx(orb::simpleDevIo());
         SimLink link(sim.port());
@@ -89,6 +139,36 @@ private slots:
         QVERIFY(!fx.queue.isEnabled());
         QTRY_COMPARE_WITH_TIMEOUT(appModel().status(), int(AppIdle), 10000);
         QVERIFY(!qMainFrame::navigationAllowed());
+    }
+
+    void closingTheWindowReportsOneDisconnection_data()
+    {
+        QTest::addColumn<bool>("unplugFirst");
+        QTest::newRow("connected") << false;
+        QTest::newRow("device gone before") << true;
+    }
+    void closingTheWindowReportsOneDisconnection()
+    {
+        QFETCH(bool, unplugFirst);
+        DevSimProcess sim(simArgs({}));
+        QVERIFY2(sim.ok(), sim.log().constData());
+        FrameFixture fx(orb::simpleDevIo());
+        LinkEventCounter counter;
+        orb::simpleDevIo().addListener(&counter);
+        Finder finder(sim.port());
+        QTRY_VERIFY_WITH_TIMEOUT(fx.connector.isConnected(), 10000);
+        if (unplugFirst) {
+            sim.stop();
+            QTRY_COMPARE_WITH_TIMEOUT(counter.disconnects.load(), 1, 10000);
+        }
+        // What the program does at its end: the window closes, the finder
+        // stops, the link is shut down.
+        fx.frame->close();
+        finder.stop();
+        kzo::app::shutDownLink(orb::simpleDevIo(), {&counter, fx.frame.get(), &fx.queue, &fx.connector});
+        QCOMPARE(counter.connects.load(), 1);
+        QCOMPARE(counter.disconnects.load(), 1);
+        QVERIFY(orb::simpleDevIo().connectedPort().empty());
     }
 };
 
