@@ -1,6 +1,6 @@
 // Command queue: sending, acknowledgement matching, re-sends, give-up, and the
 // way a run ends (disabled, disconnected, partly failed).
-#include "EagerDevIo.h"
+#include "support/EagerDevIo.h"
 #include "commands/CommandCatalogue.h"
 #include "commands/qCmdQueue.h"
 #include "support/FakeDevIo.h"
@@ -320,10 +320,10 @@ private slots:
     // and nothing is sent twice.
     void answersArrivingBeforeTheWriteReturns()
     {
-        EagerDevIo eager([](const EagerDevIo::Bytes& frame, int) -> std::optional<EagerDevIo::Bytes> {
+        EagerDevIo eager(EagerDevIo::AnswerOn::OtherThread, [](const EagerDevIo::Bytes& frame, int) -> std::vector<EagerDevIo::Bytes> {
             if (const auto ack = readAllAck(EagerDevIo::idOf(frame)))
-                return EagerDevIo::record(*ack, {0});
-            return std::nullopt;
+                return {EagerDevIo::record(*ack, {0})};
+            return {};
         });
         eager.addListener(queue.get());
         QSignalSpy finished(queue.get(), &qCmdQueue::queuefinished);
@@ -348,11 +348,11 @@ private slots:
     // twice at once.
     void answerToAReSendWhileItIsWritten()
     {
-        EagerDevIo eager([](const EagerDevIo::Bytes& frame, int earlierWrites) -> std::optional<EagerDevIo::Bytes> {
+        EagerDevIo eager(EagerDevIo::AnswerOn::OtherThread, [](const EagerDevIo::Bytes& frame, int earlierWrites) -> std::vector<EagerDevIo::Bytes> {
             const uint16_t id = EagerDevIo::idOf(frame);
             if (earlierWrites == 1)
-                return EagerDevIo::record(static_cast<uint16_t>(id + 1), {0});
-            return std::nullopt;
+                return {EagerDevIo::record(static_cast<uint16_t>(id + 1), {0})};
+            return {};
         });
         eager.addListener(queue.get());
         QSignalSpy finished(queue.get(), &qCmdQueue::queuefinished);

@@ -1,6 +1,6 @@
 // Connection manager: link-up handshake, connection on the first status
 // report, and the loader-mode analysis of status reports.
-#include "EagerDevIo.h"
+#include "support/EagerDevIo.h"
 #include "commands/CommandCatalogue.h"
 #include "commands/qConnector.h"
 #include "support/FakeDevIo.h"
@@ -251,13 +251,13 @@ private slots:
         QFETCH(int, status);
         QFETCH(int, device);
         QFETCH(int, signalled);
-        EagerDevIo eager([&](const EagerDevIo::Bytes& frame, int) -> std::optional<EagerDevIo::Bytes> {
+        EagerDevIo eager(EagerDevIo::AnswerOn::OtherThread, [&](const EagerDevIo::Bytes& frame, int) -> std::vector<EagerDevIo::Bytes> {
             const uint16_t id = EagerDevIo::idOf(frame);
             if (id == 0x0FB1 && handshakeAnswered)
-                return EagerDevIo::record(0x0FB2, {1, 0});
+                return {EagerDevIo::record(0x0FB2, {1, 0})};
             if (id == 0x0101)
-                return EagerDevIo::record(0x0102, {static_cast<uint8_t>(status)});
-            return std::nullopt;
+                return {EagerDevIo::record(0x0102, {static_cast<uint8_t>(status)})};
+            return {};
         });
         // A link that was up before: the new link-up must not inherit its state.
         io->onCommDeviceArrival(L"ttyACM0");

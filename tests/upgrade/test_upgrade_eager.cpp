@@ -1,7 +1,7 @@
 // A loader that answers before the engine's write has returned, on the
 // writing thread or from another one: no answer may be lost, no packet sent
 // twice or skipped, on every start path.
-#include "EagerDevIo.h"
+#include "support/EagerDevIo.h"
 #include "support/LogCapture.h"
 
 #include "commands/CommandCatalogue.h"
@@ -115,7 +115,7 @@ private slots:
         LogCapture log;
         EagerDevIo io(where);
         ImuLoader loader;
-        io.setPeer([&loader](const Bytes& f) { return loader.answer(f); });
+        io.setPeer([&loader](const Bytes& f, int) { return loader.answer(f); });
         orb::DevUpgrade engine;
         io.addListener(&engine);
 
@@ -141,7 +141,7 @@ private slots:
         LogCapture log;
         EagerDevIo io(where);
         BlockLoader loader(0xFE);
-        io.setPeer([&loader](const Bytes& f) { return loader.answer(f); });
+        io.setPeer([&loader](const Bytes& f, int) { return loader.answer(f); });
         orb::DevUpgrade engine;
         io.addListener(&engine);
 
@@ -163,7 +163,7 @@ private slots:
         LogCapture log;
         EagerDevIo io(where);
         BlockLoader loader(0x40);
-        io.setPeer([&loader](const Bytes& f) { return loader.answer(f); });
+        io.setPeer([&loader](const Bytes& f, int) { return loader.answer(f); });
         orb::DevUpgrade engine;
         io.addListener(&engine);
         QSignalSpy startCheck(&engine, &orb::DevUpgrade::upgradeStartCheck);
