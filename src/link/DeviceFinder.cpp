@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -21,6 +22,11 @@ namespace {
 
 constexpr int explicitPortPeriodMs = 500;
 constexpr int unmonitoredRescanMs = 1000;
+// A port whose link was lost is looked at again after this delay: soon enough
+// for a device that reset, and no busy loop for one that keeps hanging up.
+constexpr int lostPortRescanMs = 500;
+
+using Clock = std::chrono::steady_clock;
 
 struct FinderState {
     std::mutex dataLock; // options, device lists, handler
@@ -37,6 +43,7 @@ struct FinderState {
     std::mutex controlLock; // start and stop
     std::thread finderThread;
     int stopFd = -1;
+    int kickFd = -1; // asks the running finder for an early rescan; guarded by dataLock
 
     // A program that never stopped the finder still exits cleanly.
     ~FinderState()
@@ -47,6 +54,7 @@ struct FinderState {
         [[maybe_unused]] ssize_t n = ::write(stopFd, &one, sizeof one);
         finderThread.join();
         ::close(stopFd);
+        ::close(kickFd);
     }
 };
 
@@ -73,25 +81,35 @@ FinderState& state()
     std::_Exit(code != 0 ? code : 1);
 }
 
-bool pathExists(const std::string& path)
-{
-    struct stat st{};
-    return ::stat(path.c_str(), &st) == 0;
-}
-
 std::vector<ComDevice> enumerate(const FinderOptions& options, kzo::link::UdevPorts* udev)
 {
     std::vector<ComDevice> found;
     if (udev)
         found = udev->enumerate();
     for (const std::string& path : options.ports) {
-        if (!pathExists(path))
-            continue;
         ComDevice d{kzo::link::fromPath(path), kzo::link::fromPath(path)};
-        if (std::find(found.begin(), found.end(), d) == found.end())
+        if (!stampNode(d, path))
+            continue;
+        // A port both watched by path and found by udev is one port.
+        const bool known = std::any_of(found.begin(), found.end(), [&](const ComDevice& f) { return f.portName == d.portName; });
+        if (!known)
             found.push_back(std::move(d));
     }
     return found;
+}
+
+void reportArrival(const ComDevice& d)
+{
+    logStdout("Comm device arrival :%s\n", kzo::link::toPath(d.portName).c_str());
+    for (CommDeviceChangeListener* l : state().finderListeners)
+        l->onCommDeviceArrival(d.portName);
+}
+
+void reportRemoval(const ComDevice& d)
+{
+    logStdout("Comm device remove complete :%s\n", kzo::link::toPath(d.portName).c_str());
+    for (CommDeviceChangeListener* l : state().finderListeners)
+        l->onCommDeviceRemoval(d.portName);
 }
 
 void rescan(const FinderOptions& options, kzo::link::UdevPorts* udev)
@@ -108,19 +126,31 @@ void rescan(const FinderOptions& options, kzo::link::UdevPorts* udev)
         // two rescans are both reported.
         changes = diffDevices(s.previousDevices, s.currentDevices);
     }
-    for (const ComDevice& d : changes.arrivals) {
-        logStdout("Comm device arrival :%s\n", kzo::link::toPath(d.portName).c_str());
-        for (CommDeviceChangeListener* l : s.finderListeners)
-            l->onCommDeviceArrival(d.portName);
-    }
-    for (const ComDevice& d : changes.removals) {
-        logStdout("Comm device remove complete :%s\n", kzo::link::toPath(d.portName).c_str());
-        for (CommDeviceChangeListener* l : s.finderListeners)
-            l->onCommDeviceRemoval(d.portName);
-    }
+    // A node replaced at the same path goes before it comes back: its
+    // removal after the arrival would take down the new link.
+    auto replaced = [&](const ComDevice& gone) {
+        return std::any_of(changes.arrivals.begin(), changes.arrivals.end(),
+            [&](const ComDevice& came) { return came.portName == gone.portName; });
+    };
+    for (const ComDevice& d : changes.removals)
+        if (replaced(d))
+            reportRemoval(d);
+    for (const ComDevice& d : changes.arrivals)
+        reportArrival(d);
+    for (const ComDevice& d : changes.removals)
+        if (!replaced(d))
+            reportRemoval(d);
 }
 
-void finderMain(FinderOptions options, int stopFd)
+int msUntil(Clock::time_point t)
+{
+    if (t == Clock::time_point::max())
+        return -1;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(t - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+void finderMain(FinderOptions options, int stopFd, int kickFd)
 {
     std::unique_ptr<kzo::link::UdevPorts> udev;
     if (options.useUdev)
@@ -133,10 +163,14 @@ void finderMain(FinderOptions options, int stopFd)
     if (udev && monitorFd < 0)
         period = period < 0 ? unmonitoredRescanMs : std::min(period, unmonitoredRescanMs);
 
+    auto nextAfterScan = [period] {
+        return period < 0 ? Clock::time_point::max() : Clock::now() + std::chrono::milliseconds(period);
+    };
     rescan(options, udev.get()); // ports present at start are reported at once
+    Clock::time_point nextScan = nextAfterScan();
     for (;;) {
-        pollfd fds[2] = {{stopFd, POLLIN, 0}, {monitorFd, POLLIN, 0}};
-        const int r = ::poll(fds, monitorFd >= 0 ? 2 : 1, period);
+        pollfd fds[3] = {{stopFd, POLLIN, 0}, {kickFd, POLLIN, 0}, {monitorFd, POLLIN, 0}};
+        const int r = ::poll(fds, monitorFd >= 0 ? 3 : 2, msUntil(nextScan));
         if (r < 0) {
             if (errno == EINTR)
                 continue;
@@ -144,9 +178,20 @@ void finderMain(FinderOptions options, int stopFd)
         }
         if (fds[0].revents & POLLIN)
             break;
-        if (monitorFd >= 0 && (fds[1].revents & POLLIN))
+        bool scan = false;
+        if (fds[1].revents & POLLIN) {
+            uint64_t kicks = 0;
+            [[maybe_unused]] ssize_t n = ::read(kickFd, &kicks, sizeof kicks);
+            nextScan = std::min(nextScan, Clock::now() + std::chrono::milliseconds(lostPortRescanMs));
+        }
+        if (monitorFd >= 0 && (fds[2].revents & POLLIN)) {
             udev->drainMonitor();
-        rescan(options, udev.get());
+            scan = true;
+        }
+        if (scan || Clock::now() >= nextScan) {
+            rescan(options, udev.get());
+            nextScan = nextAfterScan();
+        }
     }
 }
 
@@ -176,11 +221,16 @@ void startDeviceFinder()
     stopDeviceFinder();
     std::lock_guard control(s.controlLock);
     s.stopFd = ::eventfd(0, EFD_CLOEXEC);
-    if (s.stopFd < 0)
+    const int kickFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (s.stopFd < 0 || kickFd < 0)
         finderFatal("Can't create listener window!", errno);
+    {
+        std::lock_guard lock(s.dataLock);
+        s.kickFd = kickFd;
+    }
     const FinderOptions options = finderOptions();
     try {
-        s.finderThread = std::thread(finderMain, options, s.stopFd);
+        s.finderThread = std::thread(finderMain, options, s.stopFd, kickFd);
     } catch (const std::system_error& e) {
         finderFatal("Can't create listener window!", e.code().value());
     }
@@ -197,6 +247,12 @@ void stopDeviceFinder()
     s.finderThread.join();
     ::close(s.stopFd);
     s.stopFd = -1;
+    int kickFd = -1;
+    {
+        std::lock_guard lock(s.dataLock);
+        std::swap(kickFd, s.kickFd);
+    }
+    ::close(kickFd);
 }
 
 bool deviceFinderRunning()
@@ -215,6 +271,21 @@ void setDeviceListener(CommDeviceChangeListener* listener)
     s.finderListeners.push_back(listener);
     for (const ComDevice& d : currentComDevices())
         listener->onCommDeviceArrival(d.portName);
+}
+
+void comDeviceLost(const ComDevice& device)
+{
+    FinderState& s = state();
+    std::lock_guard lock(s.dataLock);
+    // A node the finder already saw replaced is left alone: its successor is
+    // what the listener has been told about since.
+    std::erase_if(s.currentDevices, [&](const ComDevice& d) {
+        return d.portName == device.portName && d.nodeDevice == device.nodeDevice && d.nodeInode == device.nodeInode;
+    });
+    if (s.kickFd >= 0) {
+        const uint64_t one = 1;
+        [[maybe_unused]] ssize_t n = ::write(s.kickFd, &one, sizeof one);
+    }
 }
 
 std::vector<ComDevice> currentComDevices()

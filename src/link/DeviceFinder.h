@@ -28,6 +28,13 @@ bool deviceFinderRunning();
 // the caller's thread, about every port present now.
 void setDeviceListener(CommDeviceChangeListener* listener);
 
+// The link on this port was lost (it hung up) while the finder may still
+// list it: a device that reset, or was re-plugged between two scans, can be
+// back at the same path before the finder looks. Forgets the port if it is
+// listed with the same node, so that a scan soon after reports it as an
+// arrival again if it is there.
+void comDeviceLost(const ComDevice& device);
+
 // The ports of the latest enumeration.
 std::vector<ComDevice> currentComDevices();
 

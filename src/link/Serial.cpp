@@ -100,19 +100,18 @@ int32_t CSerial::open(const std::wstring& device, uint32_t, uint32_t, bool overl
     termios tio{};
     if (::tcgetattr(fd, &tio) < 0)
         return fail(abandon(errno)); // not a terminal: not a port
+    // A tty that keeps its cooked settings would mangle the frames.
+    if (const int32_t rc = setRawMode(fd); rc != 0)
+        return fail(abandon(rc));
     ::ioctl(fd, TIOCEXCL);
-    // Raw bytes, receiver on, modem lines ignored: the USB virtual port
-    // does not care about line settings, so this is the only set-up made.
-    ::cfmakeraw(&tio);
-    tio.c_cflag |= CLOCAL | CREAD;
-    tio.c_cc[VMIN] = 0;
-    tio.c_cc[VTIME] = 0;
-    ::tcsetattr(fd, TCSANOW, &tio);
 
     if (overlapped) {
         const int wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-        if (wake < 0)
-            return fail(abandon(errno));
+        if (wake < 0) {
+            const int err = errno;
+            ::ioctl(fd, TIOCNXCL);
+            return fail(abandon(err));
+        }
         ioEvent_.store(wake);
     }
     hangUpSeen_.store(false);
@@ -126,6 +125,22 @@ int32_t CSerial::open(const std::wstring& device, uint32_t, uint32_t, bool overl
     setEventMask(serial_event::defaultMask);
     setReadMode(0);
     lastError_.store(0);
+    return 0;
+}
+
+int32_t CSerial::setRawMode(int fd)
+{
+    // Raw bytes, receiver on, modem lines ignored: the USB virtual port
+    // does not care about line settings, so this is the only set-up made.
+    termios tio{};
+    if (::tcgetattr(fd, &tio) < 0)
+        return errno;
+    ::cfmakeraw(&tio);
+    tio.c_cflag |= CLOCAL | CREAD;
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    if (::tcsetattr(fd, TCSANOW, &tio) < 0)
+        return errno;
     return 0;
 }
 

@@ -78,6 +78,8 @@ public:
     int32_t lastError() const { return lastError_.load(); }
 
 protected:
+    // Puts the freshly opened tty into raw mode; 0 or the errno of the failure.
+    virtual int32_t setRawMode(int fd);
     // Makes every pending event wait return; subclasses with waits of their own add theirs.
     virtual void wakeEventWaits();
     // The event wait proper: polls the port and wakeFd; resetWake drains wakeFd first.

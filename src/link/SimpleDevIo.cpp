@@ -2,6 +2,7 @@
 
 #include "app/config/GlobalCfg.h"
 #include "app/logging/Log.h"
+#include "link/DeviceFinder.h"
 #include "link/PathText.h"
 #include "protocol/DevListener.h"
 #include "protocol/FrameCodec.h"
@@ -69,8 +70,16 @@ size_t SimpleDevIo::listenerCount() const
     return listeners_.size();
 }
 
+size_t SimpleDevIo::bufferedBytes()
+{
+    std::lock_guard io(ioLock_);
+    return rxBuffer_.buffered();
+}
+
 void SimpleDevIo::closePort()
 {
+    // A listener held at the gate must be free to end before it is joined.
+    releaseFrames();
     // Stop the listener before taking ioLock: it may be waiting for that lock
     // in the receive path, and it is joined without limit.
     stopListener();
@@ -78,16 +87,57 @@ void SimpleDevIo::closePort()
     CSerialEx::close();
 }
 
-void SimpleDevIo::openPort(const std::wstring& path)
+void SimpleDevIo::releaseFrames()
+{
+    {
+        std::lock_guard gate(gateLock_);
+        holdFrames_ = false;
+    }
+    gateOpen_.notify_all();
+}
+
+bool SimpleDevIo::openPort(const std::wstring& path, bool clearReceived)
 {
     closePort();
     ++session_; // a hang-up of the old port must not close this one
-    try {
+    {
         std::lock_guard io(ioLock_);
-        CSerialEx::open(path, 0, 0, false);
-    } catch (...) {
+        try {
+            CSerialEx::open(path, 0, 0, false);
+        } catch (...) {
+        }
+        if (!isOpen())
+            return false;
+        // Nothing from before the open may start a frame; what the device
+        // sends from now on waits in the port until the listener runs.
+        if (clearReceived)
+            rxBuffer_.clear();
+        purge();
     }
-    startListener();
+    {
+        std::lock_guard gate(gateLock_);
+        holdFrames_ = true;
+    }
+    if (startListener() != 0 || !listenerRunning()) {
+        closePort();
+        return false;
+    }
+    connectedNode_ = ComDevice{path, path};
+    stampNode(connectedNode_, kzo::link::toPath(path));
+    return true;
+}
+
+void SimpleDevIo::takeDownLink()
+{
+    // Listeners that were told about a link hear that it is gone before
+    // anything else is opened in its place.
+    if (!linkUp_.exchange(false))
+        return;
+    closePort();
+    ++session_;
+    connectedPort_.clear();
+    logTagged("Device", "disconnect");
+    dispatch(EvDisconnected, nullptr);
 }
 
 void SimpleDevIo::onCommDeviceArrival(const std::wstring& portName)
@@ -96,20 +146,16 @@ void SimpleDevIo::onCommDeviceArrival(const std::wstring& portName)
     logTagged("DevIo", "Device Connected : %s", kzo::link::toPath(portName).c_str());
     // On this platform the port name is already the path to open.
     const std::wstring path = portName;
-    openPort(path);
-    {
-        // Nothing from before this arrival may start a frame: neither what
-        // the assembler holds nor what still waits in the driver.
-        std::lock_guard io(ioLock_);
-        rxBuffer_.clear();
-        purge();
-    }
+    takeDownLink();
+    const bool up = openPort(path, true);
     portPath_ = path;
-    if (isOpen()) {
+    if (up) {
         logTagged("Device", "connect success");
         ioBroken_.store(false);
         connectedPort_ = portName;
+        linkUp_.store(true);
         dispatch(EvConnected, nullptr);
+        releaseFrames();
     } else {
         ioBroken_.store(true);
         connectedPort_.clear();
@@ -132,6 +178,7 @@ void SimpleDevIo::removeConnected(const std::wstring& portName)
     closePort();
     ++session_;
     connectedPort_.clear();
+    linkUp_.store(false);
     logTagged("DevIo", "Device Remove Completed : %s", kzo::link::toPath(portName).c_str());
     {
         std::lock_guard io(ioLock_);
@@ -149,10 +196,17 @@ void SimpleDevIo::onListenerEnded(int32_t)
     // for the same port then finds nothing left to do.
     const uint64_t session = session_.load();
     cleanup_.post([this, session] {
-        std::lock_guard link(linkLock_);
-        if (session != session_.load() || connectedPort_.empty())
-            return;
-        removeConnected(std::wstring(connectedPort_));
+        ComDevice lost;
+        {
+            std::lock_guard link(linkLock_);
+            if (session != session_.load() || connectedPort_.empty())
+                return;
+            lost = connectedNode_;
+            removeConnected(std::wstring(connectedPort_));
+        }
+        // A device that reset may be back at the same path before the
+        // finder looks again: have it report the port anew.
+        comDeviceLost(lost);
     });
 }
 
@@ -231,6 +285,10 @@ bool SimpleDevIo::write(const uint8_t* frame, int size)
 
 void SimpleDevIo::onEvent(uint32_t events, uint32_t)
 {
+    {
+        std::unique_lock gate(gateLock_);
+        gateOpen_.wait(gate, [this] { return !holdFrames_; });
+    }
     std::lock_guard io(ioLock_);
     try {
         if (events != serial_event::rxChar)
@@ -273,6 +331,7 @@ void SimpleDevIo::closeDevice()
         logTaggedLevel(3, "Device", "Exception catched when close Serial port");
     }
     ++session_;
+    linkUp_.store(false);
     if (link.owns_lock())
         connectedPort_.clear();
     logTagged("Device", "disconnect");
@@ -289,14 +348,17 @@ bool SimpleDevIo::reconnect()
     const std::wstring path = portPath_;
     if (path.empty())
         return false;
-    openPort(path);
-    if (!isOpen()) {
+    takeDownLink();
+    // The bytes already received stay: a frame may continue after the reopen.
+    if (!openPort(path, false)) {
         connectedPort_.clear();
         return false;
     }
     connectedPort_ = path;
     logTagged("Device", "connect success");
+    linkUp_.store(true);
     dispatch(EvConnected, nullptr);
+    releaseFrames();
     return true;
 }
 

@@ -3,12 +3,14 @@
 // cuts received bytes into frames on the listener thread and hands every
 // frame, connect and disconnect to the registered listeners; seals and
 // writes outgoing frames with a short time-out.
+#include "link/ComDevice.h"
 #include "link/DevIo.h"
 #include "link/SerialEx.h"
 #include "link/TaskThread.h"
 #include "protocol/ReceiveAssembler.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdio>
 #include <mutex>
 #include <span>
@@ -53,14 +55,19 @@ public:
     std::wstring portPath() const; // last connected path (for reconnect)
     std::wstring connectedPort() const; // the port open now, empty when none
     size_t listenerCount() const;
+    size_t bufferedBytes(); // received bytes not yet cut into frames
 
 protected:
     void closeDevice() override;
     void onListenerEnded(int32_t error) override;
 
 private:
-    void openPort(const std::wstring& path);
+    // Opens the port and starts its listener, holding received frames back
+    // until releaseFrames(); false (port closed again) when either fails.
+    bool openPort(const std::wstring& path, bool clearReceived);
     void closePort();
+    void releaseFrames();
+    void takeDownLink();
     void removeConnected(const std::wstring& portName);
     void dispatch(int kind, const uint8_t* data);
     void dump(std::string_view prefix, std::span<const uint8_t> bytes);
@@ -76,7 +83,15 @@ private:
     mutable std::recursive_mutex linkLock_;
     std::wstring portPath_;
     std::wstring connectedPort_;
+    ComDevice connectedNode_; // the node opened for connectedPort_
     std::atomic<uint64_t> session_{0}; // changes on every open and close of the link
+    std::atomic<bool> linkUp_{false}; // EvConnected reported and no EvDisconnected since
+
+    // Frames wait here until the connect has been reported, so listeners
+    // never see a frame of a link before its EvConnected.
+    std::mutex gateLock_;
+    std::condition_variable gateOpen_;
+    bool holdFrames_ = false;
 
     std::recursive_mutex ioLock_; // writing, closing and the whole receive path
     std::atomic<bool> dumpOn_{false};

@@ -70,7 +70,7 @@ std::vector<ComDevice> UdevPorts::enumerate()
         const char* product = usb ? udev_device_get_sysattr_value(usb, "product") : nullptr;
         const char* node = udev_device_get_devnode(tty);
         if (product && node)
-            if (auto port = matchVirtualComPort(node, sysPath, product))
+            if (auto port = matchVirtualComPort(node, sysPath, product); port && stampNode(*port, node))
                 found.push_back(*port);
         udev_device_unref(tty);
     }

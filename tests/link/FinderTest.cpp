@@ -16,6 +16,7 @@
 #include <thread>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -75,7 +76,10 @@ private slots:
     void swapBetweenTwoRescansReportsBoth();
     void nullListenerHearsNothingButFinderKeepsWatching();
     void portOptionsFromTheCommandLine();
+    void udevPortsAreDeviceNodes();
     void udevAndExplicitPortsTogether();
+    void aNodeReplacedAtTheSamePathIsReportedAgain();
+    void aLostPortIsReportedAgainWhileItIsThere();
     void pathsSurviveWideConversion();
 
 private:
@@ -202,18 +206,23 @@ void FinderTest::explicitPortsComeAndGo()
         + "Comm device remove complete :" + p1 + "\n" + "Comm device arrival :" + p1 + "\n";
     QTRY_COMPARE_WITH_TIMEOUT(readOutput(), expected, 5000);
 
-    // A restarted finder keeps its lists: nothing new to report.
+    // A restarted finder keeps its lists: of the ports present, only the one
+    // it was not watching before is new.
     stopDeviceFinder();
     QVERIFY(!deviceFinderRunning());
+    const std::string p3 = dir_.filePath(QStringLiteral("portC")).toStdString();
+    touch(p3);
+    setFinderOptions(FinderOptions{{p1, p2, p3}, false});
     startDeviceFinder();
-    QTest::qWait(700);
-    QCOMPARE(listener.count(), size_t(4));
+    QTRY_COMPARE_WITH_TIMEOUT(listener.count(), size_t(5), 5000);
+    QCOMPARE(listener.reports()[4].kind, 'A');
+    QCOMPARE(listener.reports()[4].port, wide(p3));
 
     // A new listener hears about the present ports at once, on the caller's thread.
     RecordingListener late;
     setDeviceListener(&late);
     const auto lr = late.reports();
-    QCOMPARE(lr.size(), size_t(2));
+    QCOMPARE(lr.size(), size_t(3));
     QCOMPARE(lr[0].kind, 'A');
     QCOMPARE(lr[0].thread, std::this_thread::get_id());
 }
@@ -256,14 +265,27 @@ void FinderTest::nullListenerHearsNothingButFinderKeepsWatching()
     QCOMPARE(listener.reports()[0].port, wide(p1));
 }
 
+void FinderTest::udevPortsAreDeviceNodes()
+{
+    kzo::link::UdevPorts udev;
+    const std::vector<ComDevice> ports = udev.enumerate();
+    if (ports.empty())
+        QSKIP("no USB virtual COM port known to udev on this machine");
+    for (const ComDevice& d : ports) {
+        struct stat st{};
+        QVERIFY(d.portName.starts_with(L"/dev/"));
+        QCOMPARE(::stat(kzo::link::toPath(d.portName).c_str(), &st), 0);
+        QVERIFY(S_ISCHR(st.st_mode));
+        QVERIFY(d.symbolicName.starts_with(L"/sys/"));
+    }
+}
+
 void FinderTest::udevAndExplicitPortsTogether()
 {
     kzo::link::UdevPorts udev;
     // Without a udev daemon there is nothing to listen to: the finder polls.
     if (::access("/run/udev/control", F_OK) != 0)
         QCOMPARE(udev.monitorFd(), -1);
-    for (const ComDevice& d : udev.enumerate())
-        QVERIFY(d.portName.starts_with(L"/dev/"));
 
     const std::string p1 = dir_.filePath(QStringLiteral("withUdev")).toStdString();
     RecordingListener listener;
@@ -278,6 +300,59 @@ void FinderTest::udevAndExplicitPortsTogether()
         return false;
     };
     QTRY_VERIFY_WITH_TIMEOUT(seen(), 5000);
+}
+
+void FinderTest::aNodeReplacedAtTheSamePathIsReportedAgain()
+{
+    const std::string p1 = dir_.filePath(QStringLiteral("replaced")).toStdString();
+    const std::string staged = p1 + ".new";
+    touch(p1);
+    RecordingListener listener;
+    setFinderOptions(FinderOptions{{p1}, false});
+    setDeviceListener(&listener);
+    startDeviceFinder();
+    QTRY_COMPARE_WITH_TIMEOUT(listener.count(), size_t(1), 5000);
+    // Another node takes the path in one step: no rescan can see it missing.
+    touch(staged);
+    QCOMPARE(::rename(staged.c_str(), p1.c_str()), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(listener.count(), size_t(3), 5000);
+    const auto r = listener.reports();
+    // The old one goes before the new one comes, so a listener connected to
+    // the path is not taken down after it moved to the new node.
+    QCOMPARE(r[1].kind, 'R');
+    QCOMPARE(r[1].port, wide(p1));
+    QCOMPARE(r[2].kind, 'A');
+    QCOMPARE(r[2].port, wide(p1));
+    const std::string expected = "Comm device arrival :" + p1 + "\n" + "Comm device remove complete :" + p1 + "\n"
+        + "Comm device arrival :" + p1 + "\n";
+    QTRY_COMPARE_WITH_TIMEOUT(readOutput(), expected, 5000);
+}
+
+void FinderTest::aLostPortIsReportedAgainWhileItIsThere()
+{
+    const std::string p1 = dir_.filePath(QStringLiteral("lost")).toStdString();
+    const std::string p2 = dir_.filePath(QStringLiteral("kept")).toStdString();
+    touch(p1);
+    touch(p2);
+    RecordingListener listener;
+    setFinderOptions(FinderOptions{{p1, p2}, false});
+    setDeviceListener(&listener);
+    startDeviceFinder();
+    QTRY_COMPARE_WITH_TIMEOUT(listener.count(), size_t(2), 5000);
+    // The link on p1 hung up although the path is unchanged (a device that
+    // reset): the next scan reports it as an arrival again, and only it.
+    ComDevice lost{wide(p1), wide(p1)};
+    QVERIFY(stampNode(lost, p1));
+    // Not the node listed now (the finder saw it replaced already): kept.
+    ComDevice stale = lost;
+    ++stale.nodeInode;
+    comDeviceLost(stale);
+    QCOMPARE(currentComDevices().size(), size_t(2));
+    comDeviceLost(lost);
+    QTRY_COMPARE_WITH_TIMEOUT(listener.count(), size_t(3), 5000);
+    QCOMPARE(listener.reports()[2].kind, 'A');
+    QCOMPARE(listener.reports()[2].port, wide(p1));
+    QCOMPARE(currentComDevices().size(), size_t(2));
 }
 
 void FinderTest::portOptionsFromTheCommandLine()

@@ -42,6 +42,22 @@ public:
     const std::string& path() const { return path_; }
     std::wstring widePath() const { return std::wstring(path_.begin(), path_.end()); }
     int master() const { return master_; }
+    int slave() const { return slave_; }
+
+    // Whether the bytes sent so far have reached the slave side's input
+    // queue (ptys hand them over asynchronously); needs the slave still open.
+    bool landed(int waitMs = 2000) const
+    {
+        pollfd p{slave_, POLLIN, 0};
+        return slave_ >= 0 && ::poll(&p, 1, waitMs) > 0 && (p.revents & POLLIN);
+    }
+
+    // Whether nobody holds the slave side open any more (needs closeSlave()).
+    bool slaveClosed() const
+    {
+        pollfd p{master_, 0, 0};
+        return ::poll(&p, 1, 0) > 0 && (p.revents & POLLHUP);
+    }
 
     void closeSlave()
     {

@@ -1,6 +1,8 @@
 #pragma once
 // Process-wide console logger: numbered, tagged lines, coloured by level.
 #include <cstdarg>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace kzo::log {
@@ -20,6 +22,11 @@ void setOutputFd(int fd);
 
 // Number of messages printed so far.
 int sequence();
+
+// Output waiting for a slow reader (bytes), and the lines dropped so far
+// because the output was blocked or gone.
+size_t queuedOutput();
+uint64_t droppedLines();
 
 } // namespace kzo::log
 

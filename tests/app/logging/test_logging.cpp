@@ -4,12 +4,21 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <mutex>
+
 #include <fcntl.h>
 #include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
+
+extern char** environ;
 
 using kzo::test::LogCapture;
 using kzo::test::logHeader;
@@ -63,6 +72,79 @@ private:
     int slave_ = -1;
 };
 
+// A pipe whose ends the test closes when it wants; both closed at the end.
+struct Pipe {
+    Pipe() { ok = ::pipe2(fds, O_CLOEXEC) == 0; }
+    ~Pipe()
+    {
+        closeRead();
+        closeWrite();
+    }
+    void closeRead()
+    {
+        if (fds[0] >= 0)
+            ::close(fds[0]);
+        fds[0] = -1;
+    }
+    void closeWrite()
+    {
+        if (fds[1] >= 0)
+            ::close(fds[1]);
+        fds[1] = -1;
+    }
+    // Whatever the pipe holds now, without waiting.
+    QByteArray readAvailable()
+    {
+        QByteArray out;
+        ::fcntl(fds[0], F_SETFL, ::fcntl(fds[0], F_GETFL) | O_NONBLOCK);
+        char buf[65536];
+        ssize_t n = 0;
+        while ((n = ::read(fds[0], buf, sizeof buf)) > 0)
+            out.append(buf, static_cast<int>(n));
+        return out;
+    }
+    int fds[2] = {-1, -1};
+    bool ok = false;
+};
+
+// The probe program with its standard output on outFd; it logs `lines` lines
+// from a thread holding a lock.
+pid_t spawnProbe(int outFd, int lines)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, outFd, STDOUT_FILENO);
+    const std::string count = std::to_string(lines);
+    char* argv[] = {const_cast<char*>(KZO_LOG_PROBE), const_cast<char*>(count.c_str()), nullptr};
+    pid_t pid = -1;
+    if (posix_spawn(&pid, KZO_LOG_PROBE, &actions, nullptr, argv, environ) != 0)
+        pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+// Reaps a child; one that has not ended when the test gives up is killed.
+struct Child {
+    explicit Child(pid_t p) : pid(p) {}
+    ~Child()
+    {
+        if (pid > 0 && !ended()) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+        }
+    }
+    bool ended()
+    {
+        if (done)
+            return true;
+        done = ::waitpid(pid, &status, WNOHANG) == pid;
+        return done;
+    }
+    pid_t pid;
+    int status = 0;
+    bool done = false;
+};
+
 } // namespace
 
 class TestLogging : public QObject {
@@ -81,6 +163,8 @@ private slots:
     void plainStdoutKeepsColumnBookkeeping();
     void closedSinkPrintsNothingAndKeepsCounter();
     void concurrentMessagesNeverInterleave();
+    void unreadOutputDoesNotHoldUpALoggingThread();
+    void programsSurviveABlockedOrClosedOutput();
 };
 
 void TestLogging::taggedLineFormatAndBlankLine()
@@ -282,6 +366,102 @@ void TestLogging::concurrentMessagesNeverInterleave()
         ++messages;
     }
     QCOMPARE(messages, threads * perThread);
+}
+
+void TestLogging::unreadOutputDoesNotHoldUpALoggingThread()
+{
+    Pipe pipe;
+    QVERIFY(pipe.ok);
+    kzo::log::setOutputFd(pipe.fds[1]);
+    const int n0 = kzo::log::sequence();
+    const uint64_t dropped0 = kzo::log::droppedLines();
+    // Far more than the pipe holds: a reader that never reads blocks it.
+    constexpr int lines = 5000;
+    std::mutex deviceLock;
+    std::atomic<bool> done{false};
+    std::thread listener([&] {
+        std::lock_guard held(deviceLock);
+        for (int i = 0; i < lines; ++i)
+            logTaggedLevel(3, "Device", "line %d from a thread holding the device lock, padded to some length", i);
+        done.store(true);
+    });
+    // Should the logger wait for the reader after all, reading frees it.
+    struct Rescue {
+        Pipe& pipe;
+        std::atomic<bool>& done;
+        std::thread& thread;
+        ~Rescue()
+        {
+            while (!done.load())
+                pipe.readAvailable();
+            thread.join();
+            kzo::log::setOutputFd(-1);
+        }
+    } rescue{pipe, done, listener};
+
+    QTRY_VERIFY_WITH_TIMEOUT(done.load(), 20000);
+    QVERIFY(deviceLock.try_lock()); // the listener let go of the device
+    deviceLock.unlock();
+    QCOMPARE(kzo::log::sequence(), n0 + lines); // every line was numbered
+
+    // Once the reader reads, what was kept arrives whole and in order; what
+    // did not fit is counted and reported in a line of its own.
+    QByteArray got;
+    QTRY_VERIFY_WITH_TIMEOUT((got += pipe.readAvailable(), kzo::log::queuedOutput() == 0), 20000);
+    got += pipe.readAvailable();
+    const uint64_t dropped = kzo::log::droppedLines() - dropped0;
+    QVERIFY(dropped > 0);
+    QVERIFY(got.endsWith('\n'));
+    QList<QByteArray> received = got.split('\n');
+    received.removeLast();
+    QVERIFY(!received.isEmpty());
+    static const QRegularExpression lineRe(QStringLiteral(
+        "^\\[Device   @ +(\\d+)\\] line (\\d+) from a thread holding the device lock, padded to some length$"));
+    const QByteArray notice = received.takeLast();
+    QCOMPARE(notice,
+        logHeader("Log", n0 + lines) + QByteArray::number(static_cast<qulonglong>(dropped))
+            + " log lines dropped: the output was blocked");
+    int last = -1;
+    for (const QByteArray& line : received) {
+        const auto m = lineRe.match(QString::fromLatin1(line));
+        QVERIFY2(m.hasMatch(), line.constData());
+        const int i = m.captured(2).toInt();
+        QCOMPARE(m.captured(1).toInt(), n0 + i);
+        QVERIFY(i > last);
+        last = i;
+    }
+    QCOMPARE(static_cast<uint64_t>(received.size()) + dropped, static_cast<uint64_t>(lines));
+    QCOMPARE(received.first(), logHeader("Device", n0) + "line 0 from a thread holding the device lock, padded to some length");
+}
+
+void TestLogging::programsSurviveABlockedOrClosedOutput()
+{
+    constexpr int lines = 5000;
+    {
+        // The reader went away (a pager that was quit).
+        Pipe pipe;
+        QVERIFY(pipe.ok);
+        pipe.closeRead();
+        Child probe(spawnProbe(pipe.fds[1], lines));
+        QVERIFY(probe.pid > 0);
+        pipe.closeWrite();
+        QTRY_VERIFY_WITH_TIMEOUT(probe.ended(), 20000);
+        QVERIFY2(!WIFSIGNALED(probe.status), qPrintable(QString::number(WTERMSIG(probe.status))));
+        QCOMPARE(WEXITSTATUS(probe.status), 0);
+    }
+    {
+        // The reader never reads: the program still gets through and ends.
+        Pipe pipe;
+        QVERIFY(pipe.ok);
+        Child probe(spawnProbe(pipe.fds[1], lines));
+        QVERIFY(probe.pid > 0);
+        pipe.closeWrite();
+        QTRY_VERIFY_WITH_TIMEOUT(probe.ended(), 20000);
+        QVERIFY2(!WIFSIGNALED(probe.status), qPrintable(QString::number(WTERMSIG(probe.status))));
+        QCOMPARE(WEXITSTATUS(probe.status), 0);
+        const QByteArray got = pipe.readAvailable();
+        QVERIFY(got.startsWith(logHeader("Device", 0) + "probe line 0 of 5000"));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestLogging)
