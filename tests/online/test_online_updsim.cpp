@@ -6,7 +6,9 @@
 
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
+#include <QCryptographicHash>
 #include <QNetworkReply>
+#include <QTcpSocket>
 #include <QtTest>
 
 #include <csignal>
@@ -56,6 +58,51 @@ QString faultPattern(const QStringList& args, int n)
     return pattern;
 }
 
+// The firmware check's answer as the client reads it.
+struct FwOffer {
+    QString version, fileId, checksum;
+    qint64 size = -1; // -1: no "size" attribute
+};
+
+FwOffer askFirmware(QNetworkAccessManager& nam, UpdSim& sim, const QString& module, const QString& firmware)
+{
+    const QByteArray xml = fetch(nam, sim.base + "firmware",
+                                 "hwid=1&firmware=" + firmware.toUtf8() + "&series=KG1_" + module.toUtf8() + "&ssid=S1&software=1.00");
+    FwOffer o;
+    const QString text = QString::fromUtf8(xml);
+    o.version = QRegularExpression(QStringLiteral("<ver>([^<]*)</ver>")).match(text).captured(1);
+    const auto f0 = QRegularExpression(QStringLiteral("<f0 size=\"(\\d+)\" checksum=\"([0-9a-f]*)\">([^<]*)</f0>")).match(text);
+    if (f0.hasMatch()) {
+        o.size = f0.captured(1).toLongLong();
+        o.checksum = f0.captured(2);
+        o.fileId = f0.captured(3);
+    }
+    return o;
+}
+
+QByteArray download(QNetworkAccessManager& nam, UpdSim& sim, const QString& fileId)
+{
+    return fetch(nam, sim.base + "download", "ssid=S1&id=" + QUrl::toPercentEncoding(fileId));
+}
+
+QString md5(const QByteArray& b)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(b, QCryptographicHash::Md5).toHex());
+}
+
+// One HTTP request over a raw socket; the socket is left open for the caller.
+std::unique_ptr<QTcpSocket> rawPost(const QString& base, const QByteArray& path, const QByteArray& body)
+{
+    const QUrl url(base);
+    auto s = std::make_unique<QTcpSocket>();
+    s->connectToHost(QStringLiteral("127.0.0.1"), static_cast<quint16>(url.port()));
+    if (!s->waitForConnected(waitMs))
+        return nullptr;
+    s->write("POST " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/x-www-form-urlencoded\r\n"
+             "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+    return s;
+}
+
 } // namespace
 
 class TestOnlineUpdsim : public QObject {
@@ -77,7 +124,7 @@ private slots:
         const QString help = QString::fromUtf8(p.readAllStandardOutput());
         QVERIFY2(help.startsWith("Usage: "), qPrintable(help));
         const QStringList options = {"--help", "--version", "--port", "--seed", "--fault", "--fault-rate", "--slow-ms",
-                                     "--oversize-bytes", "--no-login-url", "--software-latest", "--software-status",
+                                     "--trickle-pieces", "--offer", "--no-offer", "--oversize-bytes", "--no-login-url", "--software-latest", "--software-status",
                                      "--firmware-version", "--firmware-size", "--firmware-dir", "--doc-version",
                                      "--doc-dir", "--news-id", "--news-version", "--user", "--login-error",
                                      "--exit-with-parent"};
@@ -87,6 +134,9 @@ private slots:
                                  "zip-dotdot", "zip-link", "zip-absolute", "zip-appconf", "zip-doc-file", "hang",
                                  "stall", "trickle", "padded"})
             QVERIFY2(help.contains(QStringLiteral("  %1 ").arg(QLatin1String(kind))), kind);
+        // The counted form of a fault, and the account a person signs in with.
+        QVERIFY(help.contains("KIND@ROUTE*N"));
+        QVERIFY(help.contains("e-mail pilot@example.com,\npassword secret1."));
         // Every exit status is explained.
         QVERIFY(help.contains("Exit status:"));
         for (const char* status : {"  0  ", "  1  ", "  2  "})
@@ -115,6 +165,13 @@ private slots:
         QTest::newRow("unknown route") << QStringList{"--fault", "empty@nowhere"};
         QTest::newRow("bad port") << QStringList{"--port", "70000"};
         QTest::newRow("bad account") << QStringList{"--user", "no-password"};
+        QTest::newRow("fault count 0") << QStringList{"--fault", "empty@news*0"};
+        QTest::newRow("fault count not a number") << QStringList{"--fault", "empty@news*x"};
+        QTest::newRow("offer without version") << QStringList{"--offer", "mc"};
+        QTest::newRow("offer with empty version") << QStringList{"--offer", "mc=:100"};
+        QTest::newRow("offer of a missing file") << QStringList{"--offer", "mc=2.0:/nonexistent/kzo.bin"};
+        QTest::newRow("no-offer without module") << QStringList{"--no-offer", ""};
+        QTest::newRow("no trickle pieces") << QStringList{"--trickle-pieces", "0"};
     }
     void rejectsBadArguments()
     {
@@ -180,6 +237,181 @@ private slots:
         QVERIFY2(first.contains('E') && first.contains('.'), qPrintable(first));
         QCOMPARE(faultPattern({"--fault", "empty@news"}, 3), QStringLiteral("EEE"));
         QCOMPARE(faultPattern({"--fault", "empty@software"}, 3), QStringLiteral("..."));
+    }
+
+    void defaultAccountSignsIn()
+    {
+        UpdSim sim;
+        QVERIFY(sim.start());
+        QNetworkAccessManager nam;
+        const QByteArray ok = fetch(nam, sim.base + "login", "email=pilot%40example.com&password=secret1&series=KG1&language=en_US");
+        QVERIFY2(ok.contains("<error_code>0</error_code>") && ok.contains("<code>S"), ok.constData());
+        const QByteArray refused = fetch(nam, sim.base + "login", "email=pilot%40example.com&password=wrong&series=KG1&language=en_US");
+        QVERIFY2(refused.contains("<error_code>3001</error_code>"), refused.constData());
+    }
+
+    // Each module gets its own offer; the image served for it has the size and
+    // digest the offer announced.
+    void offersPerModule()
+    {
+        QTemporaryDir dir;
+        QFile file(dir.filePath("gps.bin"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const QByteArray gpsImage = QByteArray("gps firmware image ").repeated(37);
+        file.write(gpsImage);
+        file.close();
+        UpdSim sim;
+        QVERIFY(sim.start({"--offer", "mc=3.4.0.0:1000", "--offer", "imu=1.9", "--no-offer", "cmu", "--offer",
+                           "gps=2.5-rc1:" + file.fileName(), "--offer", "led=7.0:0", "--firmware-size", "3000"}));
+        QNetworkAccessManager nam;
+
+        struct Case {
+            const char* module;
+            const char* version;
+            qint64 size;
+        };
+        for (const Case& c : {Case{"mc", "3.4.0.0", 1000}, Case{"imu", "1.9", 3000}, Case{"pmu", "2.0.0.0", 3000},
+                              Case{"gps", "2.5-rc1", gpsImage.size()}}) {
+            const FwOffer o = askFirmware(nam, sim, c.module, "1.0");
+            QCOMPARE(o.version, QString::fromLatin1(c.version));
+            QCOMPARE(o.size, c.size);
+            QVERIFY(!o.fileId.isEmpty());
+            const QByteArray image = download(nam, sim, o.fileId);
+            QCOMPARE(image.size(), c.size);
+            QCOMPARE(md5(image), o.checksum);
+        }
+        QCOMPARE(download(nam, sim, askFirmware(nam, sim, "gps", "1.0").fileId), gpsImage);
+        // Generated images differ between modules and versions.
+        QVERIFY(download(nam, sim, "mc-3.4.0.0").left(1000) != download(nam, sim, "imu-1.9").left(1000));
+
+        // No offer: an empty file; size 0: a named file of size 0.
+        const FwOffer cmu = askFirmware(nam, sim, "cmu", "1.0");
+        QVERIFY(cmu.fileId.isEmpty());
+        const FwOffer led = askFirmware(nam, sim, "led", "1.0");
+        QCOMPARE(led.size, qint64(0));
+        QCOMPARE(led.fileId, QStringLiteral("led-7.0"));
+
+        // A client already at (or past) the offered version is offered nothing.
+        QVERIFY(askFirmware(nam, sim, "mc", "3.4").fileId.isEmpty());
+        QVERIFY(askFirmware(nam, sim, "mc", "3.5").fileId.isEmpty());
+        QVERIFY(!askFirmware(nam, sim, "mc", "3.3.9").fileId.isEmpty());
+        // A file id of a version that is not on offer is not served.
+        QVERIFY(download(nam, sim, "mc-2.0.0.0").isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(sim.log().contains("response: /download 404 0"), waitMs);
+        // The software reply names the main controller's offer as the latest firmware.
+        const QByteArray sw = fetch(nam, sim.base + "software", "ssid=&series=KG1&software=1.00");
+        QVERIFY2(sw.contains("<firmware>3.4.0.0</firmware>"), sw.constData());
+    }
+
+    void servedImageAgainstOffer_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("sizeDelta");
+        QTest::addColumn<bool>("digestMatches");
+        QTest::newRow("as announced") << QStringList{} << 0 << true;
+        QTest::newRow("bad-size@download") << QStringList{"--fault", "bad-size@download"} << -1 << true;
+        QTest::newRow("bad-md5@firmware") << QStringList{"--fault", "bad-md5@firmware"} << 0 << false;
+    }
+    void servedImageAgainstOffer()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, sizeDelta);
+        QFETCH(bool, digestMatches);
+        UpdSim sim;
+        QVERIFY(sim.start(args + QStringList{"--offer", "mc=4.0:2048"}));
+        QNetworkAccessManager nam;
+        const FwOffer o = askFirmware(nam, sim, "mc", "3.2");
+        QCOMPARE(o.size, qint64(2048));
+        const QByteArray image = download(nam, sim, o.fileId);
+        QCOMPARE(image.size(), 2048 + sizeDelta);
+        QCOMPARE(md5(image.left(2048)) == o.checksum, digestMatches && sizeDelta == 0);
+        QCOMPARE(o.checksum.size(), 32);
+    }
+
+    void trickleGivesSeveralProgressSteps_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("minSteps");
+        // The client's progress signal comes at most every 150 ms, so the gap is longer.
+        QTest::newRow("ten pieces") << QStringList{} << 6;
+        QTest::newRow("--trickle-pieces 25") << QStringList{"--trickle-pieces", "25"} << 15;
+    }
+    void trickleGivesSeveralProgressSteps()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, minSteps);
+        UpdSim sim;
+        QVERIFY(sim.start(args + QStringList{"--offer", "mc=4.0:5000", "--fault", "trickle@download", "--slow-ms", "200"}));
+        QNetworkAccessManager nam;
+        const FwOffer o = askFirmware(nam, sim, "mc", "3.2");
+        QNetworkRequest req{QUrl(sim.base + "download")};
+        req.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
+        std::unique_ptr<QNetworkReply> reply(nam.post(req, "ssid=S1&id=" + o.fileId.toUtf8()));
+        QSet<qint64> steps;
+        connect(reply.get(), &QNetworkReply::downloadProgress, this, [&](qint64 received, qint64) {
+            if (received > 0 && received < 5000)
+                steps.insert(received);
+        });
+        QVERIFY(QTest::qWaitFor([&] { return reply->isFinished(); }, waitMs));
+        QCOMPARE(reply->error(), QNetworkReply::NoError);
+        const QByteArray image = reply->readAll();
+        QCOMPARE(image.size(), 5000);
+        QCOMPARE(md5(image), o.checksum);
+        QVERIFY2(steps.size() >= minSteps, qPrintable(QString::number(steps.size())));
+        QVERIFY(sim.log().contains("response: /download 200 5000 [trickle]"));
+    }
+
+    // Head and half the image, then nothing, and the connection stays open.
+    void stallHoldsTheConnection()
+    {
+        UpdSim sim;
+        QVERIFY(sim.start({"--offer", "mc=4.0:4000", "--fault", "stall@download"}));
+        QNetworkAccessManager nam;
+        const FwOffer o = askFirmware(nam, sim, "mc", "3.2");
+        const auto s = rawPost(sim.base, "/download", "ssid=S1&id=" + o.fileId.toUtf8());
+        QVERIFY(s);
+        QByteArray got;
+        QVERIFY(QTest::qWaitFor([&] {
+            got += s->readAll();
+            const qsizetype end = got.indexOf("\r\n\r\n");
+            return end >= 0 && got.size() - (end + 4) >= 2000;
+        }, waitMs));
+        QVERIFY2(got.contains("Content-Length: 4000\r\n"), got.left(200).constData());
+        QCOMPARE(got.size() - (got.indexOf("\r\n\r\n") + 4), 2000);
+        // Nothing more comes, and the server does not hang up.
+        QVERIFY(!s->waitForReadyRead(1500));
+        QCOMPARE(s->state(), QAbstractSocket::ConnectedState);
+        QVERIFY(s->readAll().isEmpty());
+    }
+
+    // A counted fault hits the first N requests of its route and then lets
+    // the route recover; other routes and the uncounted form are unaffected.
+    void countedFaultsThenRecovery()
+    {
+        QCOMPARE(faultPattern({"--fault", "empty@news*2"}, 5), QStringLiteral("EE..."));
+        QCOMPARE(faultPattern({"--fault", "empty@all*1"}, 3), QStringLiteral("E.."));
+        QCOMPARE(faultPattern({"--fault", "empty@news*1", "--fault", "empty@news*3"}, 5), QStringLiteral("EEE.."));
+        QCOMPARE(faultPattern({"--fault", "empty@firmware*2"}, 3), QStringLiteral("..."));
+
+        // A hung first check; the second (a Refresh) gets its offer.
+        UpdSim sim;
+        QVERIFY(sim.start({"--fault", "hang@firmware*1", "--fault", "bad-size@download*1", "--offer", "mc=4.0:1500"}));
+        QNetworkAccessManager nam;
+        QNetworkRequest req{QUrl(sim.base + "firmware")};
+        req.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
+        std::unique_ptr<QNetworkReply> hung(nam.post(req, "hwid=1&firmware=3.2&series=KG1_mc&ssid=S1&software=1.00"));
+        QTRY_VERIFY_WITH_TIMEOUT(sim.log().contains("response: /firmware 200 "), waitMs);
+        QVERIFY(sim.log().contains("[hang]"));
+        QVERIFY(!hung->isFinished());
+        const FwOffer o = askFirmware(nam, sim, "mc", "3.2");
+        QCOMPARE(o.size, qint64(1500));
+        QVERIFY(!hung->isFinished());
+        hung->abort();
+        // The first download is one byte short, the second whole.
+        QCOMPARE(download(nam, sim, o.fileId).size(), 1499);
+        const QByteArray image = download(nam, sim, o.fileId);
+        QCOMPARE(image.size(), 1500);
+        QCOMPARE(md5(image), o.checksum);
     }
 
     void archiveFromFolder()

@@ -73,6 +73,11 @@ bool DevsimSession::start()
 
 bool DevsimSession::open(const QString& port)
 {
+    // A re-plugged simulator: what was read from the old port is gone with it.
+    if (fd_ >= 0)
+        ::close(fd_);
+    inbox_.clear();
+    rx_.clear();
     port_ = port;
     fd_ = ::open(port_.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0)

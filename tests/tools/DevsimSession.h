@@ -31,7 +31,8 @@ public:
 
     // Starts the simulator, reads its port line and opens the port raw.
     bool start();
-    // Opens the port of a simulator started some other way.
+    // Opens the port of a simulator started some other way, or opens it anew
+    // (after a re-plug); frames not yet taken from the old port are dropped.
     bool open(const QString& port);
     QString portPath() const { return port_; }
     QString logText() const;

@@ -148,7 +148,12 @@ private slots:
     void parameterMemoryPersists();
     void gimbalChannelsRecordsCamera();
     void calibrationWalk();
+    void refusedLoaderEntry_data();
+    void refusedLoaderEntry();
+    void refusedImuLoader();
     void unplugSignalRemovesTheLink();
+    void replugAtTheSameLink();
+    void timedUnplugThenReplug();
     void timedEnds_data();
     void timedEnds();
     void helpAndVersion();
@@ -616,6 +621,74 @@ void TestDevsim::calibrationWalk()
     QCOMPARE(r->byte(28), uint8_t(3));
 }
 
+void TestDevsim::refusedLoaderEntry_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("enterId");
+    QTest::addColumn<QList<int>>("enterPayload");
+    QTest::addColumn<int>("module");
+    QTest::addColumn<int>("loaderState"); // what the module reports once in its loader
+    QTest::addColumn<QString>("logLine");
+    QTest::newRow("mc") << QStringList{"--refuse-loader", "mc"} << 0x0242 << QList<int>{} << 1 << 0xFE
+                        << QStringLiteral("mc does not enter its boot loader (--refuse-loader)");
+    QTest::newRow("cmu") << QStringList{"--refuse-loader", "cmu"} << 0x1242 << QList<int>{} << 12 << 0xFD
+                         << QStringLiteral("cmu does not enter its boot loader (--refuse-loader)");
+    QTest::newRow("pitch") << QStringList{"--refuse-loader", "pitch"} << 0x2242 << QList<int>{} << 13 << 0xFC
+                           << QStringLiteral("pitch does not enter its boot loader (--refuse-loader)");
+    QTest::newRow("led by code") << QStringList{"--refuse-loader", "4"} << 0x0FA0 << QList<int>{4, 0, 0, 0, 0, 0} << 4 << 0x40
+                                 << QStringLiteral("led does not enter its boot loader (--refuse-loader)");
+}
+
+// The module's enter-loader command goes unanswered and its status keeps
+// showing the application, however often it is asked; other modules still enter.
+void TestDevsim::refusedLoaderEntry()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, enterId);
+    QFETCH(QList<int>, enterPayload);
+    QFETCH(int, module);
+    QFETCH(int, loaderState);
+    QFETCH(QString, logLine);
+    DevsimSession s(args + QStringList{"--refuse-loader", module == 12 ? "led" : "cmu"}, QStringLiteral("devsim-refuse-loader.log"));
+    QVERIFY(s.start());
+    const std::array<uint8_t, 2> target{static_cast<uint8_t>(module), 0};
+    Bytes payload;
+    for (int b : enterPayload)
+        payload.push_back(static_cast<uint8_t>(b));
+    for (int round = 0; round < 3; ++round) {
+        s.sendCommand(static_cast<uint16_t>(enterId), payload);
+        QCOMPARE(status(s, target), 0x00);
+        // Replies keep the order of the requests: an answer would be here.
+        QVERIFY(!s.received(static_cast<uint16_t>(enterId + 1)));
+    }
+    QCOMPARE(status(s), 0x00);
+    s.sendCommand(0x02C0, noParam);
+    QVERIFY(s.waitFor(0x02C1)); // the main controller still answers reads
+    QVERIFY(s.logText().contains(logLine));
+
+    // The same module without the option: it enters (the table's own check).
+    DevsimSession plain({}, QStringLiteral("devsim-refuse-loader-plain.log"));
+    QVERIFY(plain.start());
+    plain.sendCommand(static_cast<uint16_t>(enterId), payload);
+    QVERIFY(plain.waitFor(static_cast<uint16_t>(enterId + 1)));
+    QCOMPARE(status(plain, target), loaderState);
+}
+
+void TestDevsim::refusedImuLoader()
+{
+    DevsimSession s({"--refuse-loader", "imu"}, QStringLiteral("devsim-refuse-imu.log"));
+    QVERIFY(s.start());
+    s.sendCommand(0x02B0);
+    QCOMPARE(status(s), 0x00);
+    QCOMPARE(status(s), 0x00);
+    QVERIFY(!s.received(0x02B1));
+    // Without a loader the length packet is not taken either.
+    s.sendCommand(0x02B2, le32(300));
+    QCOMPARE(status(s), 0x00);
+    QVERIFY(!s.received(0x02B3));
+    QVERIFY(s.logText().contains(QStringLiteral("imu does not enter its boot loader (--refuse-loader)")));
+}
+
 void TestDevsim::unplugSignalRemovesTheLink()
 {
     QTemporaryDir dir;
@@ -633,6 +706,58 @@ void TestDevsim::unplugSignalRemovesTheLink()
     QCOMPARE(s.process().exitCode(), 0);
     QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
     QVERIFY(s.logText().contains(QStringLiteral("] unplugged: pty closed\n")));
+}
+
+// Unplugged, the link goes away; after the given time a new pty is behind the
+// same link, the device answers again and keeps its state (a module in its
+// loader stays there, as when only the cable was pulled).
+void TestDevsim::replugAtTheSameLink()
+{
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("ttyKZO"));
+    DevsimSession s({"--link", link, "--replug-after", "1.5"}, QStringLiteral("devsim-replug.log"));
+    QVERIFY(s.start());
+    QCOMPARE(status(s), 0);
+    s.sendCommand(0x0FA0, Bytes{4, 0, 0, 0, 0, 0});
+    QVERIFY(s.waitFor(0x0FA1));
+    const std::array<uint8_t, 2> led{4, 0};
+    QCOMPARE(status(s, led), 0x40);
+
+    for (int plug = 1; plug <= 2; ++plug) {
+        QCOMPARE(::kill(static_cast<pid_t>(s.process().processId()), SIGUSR1), 0);
+        QVERIFY(s.waitHangUp(15000));
+        // Gone while unplugged.
+        QVERIFY(!QFileInfo(link).isSymLink());
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(link).isSymLink(), 15000);
+        const QString target = QFileInfo(link).symLinkTarget();
+        QVERIFY2(target.startsWith(QStringLiteral("/dev/pts/")), qPrintable(target));
+        QVERIFY(s.open(link));
+        QCOMPARE(status(s), 0x40);
+        QCOMPARE(status(s, led), 0x40);
+        s.sendCommand(0x02C0, noParam);
+        QVERIFY(s.waitFor(0x02C1));
+        QCOMPARE(s.process().state(), QProcess::Running);
+        QCOMPARE(static_cast<int>(s.logText().count(QStringLiteral("] replugged: "))), plug);
+    }
+    QVERIFY(s.stop());
+    QVERIFY(!QFileInfo(link).isSymLink());
+}
+
+void TestDevsim::timedUnplugThenReplug()
+{
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("ttyKZO"));
+    const Run r = runDevsim({"--exit-with-parent", "--link", link, "--unplug-after", "0.3", "--replug-after", "0.3", "--duration",
+                             "1.5"});
+    QCOMPARE(r.code, 0);
+    const QString out = QString::fromUtf8(r.out);
+    const qsizetype unplugged = out.indexOf(QStringLiteral("] unplugged: pty closed\n"));
+    const qsizetype replugged = out.indexOf(QStringLiteral("] replugged: "));
+    const qsizetype over = out.indexOf(QStringLiteral("] duration over, exiting\n"));
+    QVERIFY2(unplugged > 0 && replugged > unplugged && over > replugged, r.out.constData());
+    // Unplugged once: the time is not a period.
+    QCOMPARE(static_cast<int>(out.count(QStringLiteral("] unplugged: "))), 1);
+    QVERIFY(!QFileInfo(link).isSymLink());
 }
 
 void TestDevsim::timedEnds_data()
@@ -663,7 +788,7 @@ void TestDevsim::helpAndVersion()
     QVERIFY(help.err.isEmpty());
     QVERIFY(help.out.startsWith("Usage: kzo-devsim [options]\n"));
     for (const char* option : {"--help", "--version", "--exit-with-parent", "--link PATH", "--duration S", "--unplug-after S",
-                               "--loader MODULE", "--drop-replies N|R", "--verbose"})
+                               "--loader MODULE", "--refuse-loader MODULE", "--replug-after S", "--drop-replies N|R", "--verbose"})
         QVERIFY2(help.out.contains(QByteArray("\n  ") + option + ' '), option);
     QVERIFY(help.out.contains("\nExit status:\n  0  "));
     QVERIFY(help.out.contains("\n  1  "));

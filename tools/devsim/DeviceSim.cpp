@@ -430,11 +430,22 @@ void DeviceSim::leaveLoader(uint8_t module)
         logTagged(tag, "%s leaves its boot loader and runs the new firmware", ImageSink::moduleName(module).c_str());
 }
 
+bool DeviceSim::refusesLoader(uint8_t module, uint16_t commandId) const
+{
+    if (options_.refuseLoader.count(module) == 0)
+        return false;
+    logTaggedLevel(2, "Fault", "%s does not enter its boot loader (--refuse-loader); 0x%.4x not answered",
+                   ImageSink::moduleName(module).c_str(), commandId);
+    return true;
+}
+
 // ---- Boot loaders of the directly attached modules ----------------------------
 
 void DeviceSim::enterLoader(const Request& r)
 {
     const uint8_t module = moduleOfPrefix(r.id);
+    if (refusesLoader(module, r.id))
+        return;
     loaders_.insert(module);
     transfers_.erase(module);
     logTagged(tag, "%s enters its boot loader; -> 0x%.4x", ImageSink::moduleName(module).c_str(), r.id + 1);
@@ -485,6 +496,8 @@ void DeviceSim::loadEnd(const Request& r)
 void DeviceSim::canEnterLoader(const Request& r)
 {
     const uint8_t module = r.payload[0];
+    if (refusesLoader(module, r.id))
+        return;
     loaders_.insert(module);
     transfers_.erase(module);
     logTagged(tag, "%s (sub-code %d) enters its boot loader; -> 0x%.4x", ImageSink::moduleName(module).c_str(), r.payload[1],
@@ -545,8 +558,10 @@ void DeviceSim::canVerify(const Request& r)
 
 // ---- IMU boot loader --------------------------------------------------------------
 
-void DeviceSim::imuStart(const Request&)
+void DeviceSim::imuStart(const Request& r)
 {
+    if (refusesLoader(mod::Imu, r.id))
+        return;
     loaders_.insert(mod::Imu);
     logTagged(tag, "imu enters its boot loader; -> 0x%.4x", id::ImuLoaderReady);
     ack(id::ImuLoaderReady, 0);

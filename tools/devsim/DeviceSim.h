@@ -95,6 +95,8 @@ private:
     void answerPacket(const Request& r, uint16_t ackId, const LoaderTransfer::Answer& a, const char* what);
     void finishImage(LoaderTransfer& t);
     void leaveLoader(uint8_t module);
+    // True (and logged) when the module is set never to enter its loader.
+    bool refusesLoader(uint8_t module, uint16_t commandId) const;
 
     const SimOptions& options_;
     Faults& faults_;

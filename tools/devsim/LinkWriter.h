@@ -27,6 +27,12 @@ public:
     // A due chunk waits for room in the pty buffer.
     bool blocked(Clock::time_point now) const { return !queue_.empty() && queue_.front().due <= now; }
     size_t pending() const { return queue_.size(); }
+    // Drops everything not yet written (the cable was pulled).
+    void discard()
+    {
+        queue_.clear();
+        queuedBytes_ = 0;
+    }
 
 private:
     struct Chunk {

@@ -71,6 +71,7 @@ int SimLoop::timeoutMs(Clock::time_point now) const
     earliest(device_.nextDeadline());
     earliest(limits_.stopAt);
     earliest(limits_.unplugAt);
+    earliest(replugAt_);
     if (!next)
         return -1;
     const auto ms = std::chrono::ceil<std::chrono::milliseconds>(*next - now).count();
@@ -97,11 +98,35 @@ bool SimLoop::readMaster(Clock::time_point now)
     }
 }
 
-int SimLoop::unplug()
+bool SimLoop::unplug(Clock::time_point now)
 {
+    if (!plugged()) {
+        logTagged("DevSim", "already unplugged");
+        return true;
+    }
     logTagged("DevSim", "unplugged: pty closed");
     port_.unplug();
-    return 0;
+    writer_.setFd(-1);
+    writer_.discard();
+    assembler_.clear();
+    if (!limits_.replugAfter)
+        return false;
+    replugAt_ = now + *limits_.replugAfter;
+    return true;
+}
+
+bool SimLoop::replug()
+{
+    replugAt_.reset();
+    std::string error;
+    if (!port_.open(error) || (!limits_.link.empty() && !port_.makeLink(limits_.link, error))) {
+        logTaggedLevel(3, "DevSim", "re-plug failed: %s", error.c_str());
+        return false;
+    }
+    writer_.setFd(port_.masterFd());
+    logTagged("DevSim", "replugged: %s%s%s", port_.slavePath().c_str(), limits_.link.empty() ? "" : " <- ",
+              limits_.link.c_str());
+    return true;
 }
 
 int SimLoop::run()
@@ -110,13 +135,20 @@ int SimLoop::run()
     writer_.setFd(port_.masterFd());
     for (;;) {
         Clock::time_point now = Clock::now();
-        if (limits_.unplugAt && now >= *limits_.unplugAt)
-            return unplug();
+        if (limits_.unplugAt && now >= *limits_.unplugAt) {
+            limits_.unplugAt.reset(); // once, not every S seconds
+            if (!unplug(now))
+                return 0;
+        }
+        if (replugAt_ && now >= *replugAt_ && !replug())
+            return 1;
         if (limits_.stopAt && now >= *limits_.stopAt) {
             logTagged("DevSim", "duration over, exiting");
             return 0;
         }
         device_.tick(now);
+        if (!plugged())
+            writer_.discard(); // nobody there to hear it
         writer_.flush(now);
 
         std::array<pollfd, 2> fds{};
@@ -134,8 +166,11 @@ int SimLoop::run()
         now = Clock::now();
         if (fds[1].revents & POLLIN) {
             const int signo = signals.take();
-            if (signo == SIGUSR1)
-                return unplug();
+            if (signo == SIGUSR1) {
+                if (!unplug(now))
+                    return 0;
+                continue;
+            }
             logTagged("DevSim", "signal %d, exiting", signo);
             return 0;
         }

@@ -10,12 +10,15 @@
 
 #include <chrono>
 #include <optional>
+#include <string>
 
 namespace kzo::devsim {
 
 struct LoopLimits {
     std::optional<Clock::time_point> stopAt;   // --duration
     std::optional<Clock::time_point> unplugAt; // --unplug-after
+    std::optional<Clock::duration> replugAfter; // --replug-after
+    std::string link;                           // --link, made again on a re-plug
 };
 
 // Blocks SIGINT, SIGTERM (stop) and SIGUSR1 (unplug) so they wait for the loop.
@@ -32,8 +35,12 @@ public:
     int run();
 
 private:
-    // Closes the pty as if the device was pulled out; the run ends.
-    int unplug();
+    // Closes the pty as if the device was pulled out; false when the run
+    // ends with it (no re-plug asked for).
+    bool unplug(Clock::time_point now);
+    // A new pty behind the same link; false when it cannot be made.
+    bool replug();
+    bool plugged() const { return port_.masterFd() >= 0; }
     int timeoutMs(Clock::time_point now) const;
     bool readMaster(Clock::time_point now);
 
@@ -42,6 +49,7 @@ private:
     DeviceSim& device_;
     LoopLimits limits_;
     kzo::frame::ReceiveAssembler assembler_;
+    std::optional<Clock::time_point> replugAt_;
 };
 
 } // namespace kzo::devsim

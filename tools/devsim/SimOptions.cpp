@@ -78,6 +78,12 @@ const std::vector<Option>& options()
         {"--unplug-after", "S", "After S seconds close the pty (the program sees a hang-up, as if the\n"
                                 "device was pulled out) and exit.",
          [](SimOptions& o, const std::string& v) { return toSeconds(v, o.unplugAfter); }},
+        {"--replug-after", "S", "Do not exit on an unplug (--unplug-after, SIGUSR1):\n"
+                                "plug in again S seconds later with a new pty, the\n"
+                                "--link pointed at it, and log \"replugged: /dev/pts/M\".\n"
+                                "The device keeps its state, as when only the cable\n"
+                                "was pulled (a module in its loader stays there).",
+         [](SimOptions& o, const std::string& v) { return toSeconds(v, o.replugAfter); }},
         {"--crc-seed", "N", "Checksum seed for both directions (default 0x0013).", number(&SimOptions::crcSeed, 0, 0xFFFF)},
         {"--no-crc", nullptr, "Neither check received checksums nor write them (checksum bytes stay 0).",
          [](SimOptions& o, const std::string&) { o.crc = false; return true; }},
@@ -88,6 +94,18 @@ const std::vector<Option>& options()
          "handshake answered), imu (0x02B1 after each status report), or\n"
          "pitch|roll|yaw (0xFC/0xFB/0xFA to that module's status request).",
          [](SimOptions& o, const std::string& v) { return (o.loaderModule = moduleCode(v)) != 0; }},
+        {"--refuse-loader", "MODULE",
+         "MODULE (a name as for --loader, or a code) never enters its boot\n"
+         "loader: its enter-loader command (0x0242, 0x1242, 0x2242, 0x3242,\n"
+         "0x4242, 0x0FA0, IMU 0x02B0) is logged and not answered, and status\n"
+         "reports keep showing it running. May be repeated.",
+         [](SimOptions& o, const std::string& v) {
+             const int code = moduleCode(v);
+             if (code == 0)
+                 return false;
+             o.refuseLoader.insert(code);
+             return true;
+         }},
         {"--mc-version", "MAJ.MIN", "Main-controller firmware in the 0x02C1 reply (default 3.2).", version(&SimOptions::mc)},
         {"--fw-minor", "N",
          "Main-controller version word byte 2, the 'minor' number that the main\n"
@@ -221,8 +239,9 @@ std::string helpText()
         "serial port. All further output (the simulator's log: every request, reply,\n"
         "injected fault and received image, in the project's log line format) also\n"
         "goes to standard output. Ends on SIGTERM/SIGINT, --duration, --unplug-after\n"
-        "or, with --exit-with-parent, the end of the process that started it.\n"
-        "SIGUSR1 unplugs at once, as --unplug-after does when its time comes.\n"
+        "(unless --replug-after) or, with --exit-with-parent, the end of the process\n"
+        "that started it. SIGUSR1 unplugs at once, as --unplug-after does when its\n"
+        "time comes.\n"
         "\n"
         "Exit status:\n"
         "  0  ended as above, or --help / --version\n"

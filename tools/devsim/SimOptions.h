@@ -4,6 +4,7 @@
 #include "Faults.h"
 
 #include <cstdint>
+#include <set>
 #include <string>
 
 namespace kzo::devsim {
@@ -18,9 +19,11 @@ struct SimOptions {
     std::string link;         // --link PATH
     double duration = 0.0;    // --duration S (0: until killed)
     double unplugAfter = 0.0; // --unplug-after S (0: never)
+    double replugAfter = 0.0; // --replug-after S (0: an unplug ends the run)
     uint16_t crcSeed = 0x0013;
     bool crc = true;
     int loaderModule = 0;     // --loader MODULE (module code, 0: none)
+    std::set<int> refuseLoader; // --refuse-loader MODULE: never enter the loader
     uint16_t statusRequestId = 0x0101;
     uint16_t statusReportId = 0x0102;
 

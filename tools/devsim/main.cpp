@@ -95,6 +95,9 @@ int main(int argc, char** argv)
     ImageSink images(options.imageDir);
     LinkWriter writer(faults);
     DeviceSim device(options, faults, memory, images, [&](Bytes frame) { writer.send(std::move(frame), Clock::now()); }, start);
-    SimLoop loop(port, writer, device, LoopLimits{after(start, options.duration), after(start, options.unplugAfter)});
+    LoopLimits limits{after(start, options.duration), after(start, options.unplugAfter), std::nullopt, options.link};
+    if (options.replugAfter > 0.0)
+        limits.replugAfter = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options.replugAfter));
+    SimLoop loop(port, writer, device, limits);
     return loop.run();
 }

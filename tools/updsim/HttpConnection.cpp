@@ -125,7 +125,8 @@ void HttpConnection::send(const HttpResponse& r)
         return;
     }
     if (r.trickleMs > 0) {
-        trickle(r.body, static_cast<int>((r.body.size() + 9) / 10), r.trickleMs);
+        const qsizetype pieces = qMax(1, r.tricklePieces);
+        trickle(r.body, qMax<qsizetype>(1, (r.body.size() + pieces - 1) / pieces), r.trickleMs);
         return;
     }
     if (r.cut) {
@@ -139,7 +140,7 @@ void HttpConnection::send(const HttpResponse& r)
     socket->disconnectFromHost();
 }
 
-void HttpConnection::trickle(QByteArray rest, int pieceBytes, int gapMs)
+void HttpConnection::trickle(QByteArray rest, qsizetype pieceBytes, int gapMs)
 {
     if (!socket || socket->state() != QAbstractSocket::ConnectedState)
         return;

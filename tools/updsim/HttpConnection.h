@@ -30,7 +30,8 @@ struct HttpResponse {
     qint64 streamBytes = -1;  // oversize: announce and stream this many filler bytes
     bool hang = false;        // never answer; keep the connection open
     bool stall = false;       // send the head and half the body, then nothing
-    int trickleMs = 0;        // send the body in ten pieces this far apart
+    int trickleMs = 0;        // send the body in pieces this far apart
+    int tricklePieces = 10;
 };
 
 class HttpConnection : public QObject {
@@ -44,7 +45,7 @@ private:
     void respond(const HttpResponse& r);
     void send(const HttpResponse& r);
     void pumpFiller();
-    void trickle(QByteArray rest, int pieceBytes, int gapMs);
+    void trickle(QByteArray rest, qsizetype pieceBytes, int gapMs);
     void fail(int status);
 
     QPointer<QTcpSocket> socket;

@@ -27,6 +27,21 @@ enum class Fault {
     Padded,    // every element's text wrapped in blanks and a line break
 };
 
+// One injected fault on a route; `remaining` counts the requests it still hits
+// (-1: every request).
+struct FaultRule {
+    Fault fault;
+    int remaining = -1;
+};
+
+// What the firmware check offers for one module.
+struct Offer {
+    bool none = false; // --no-offer: the reply carries an empty file
+    QString version;
+    int size = -1;     // generated image of this size; -1: --firmware-size
+    QString file;      // image read from this file instead
+};
+
 struct User {
     QString email;
     QString password;
@@ -39,13 +54,15 @@ struct Options {
     double faultRate = 1.0;
     int slowMs = 1500;
     qint64 oversizeBytes = -1; // -1: just past the client's bound for that route
-    QMap<QString, QList<Fault>> faults; // route -> faults ("all" applies everywhere)
+    int tricklePieces = 10;
+    QMap<QString, QList<FaultRule>> faults; // route -> faults ("all" applies everywhere)
     bool noLoginUrl = false;
     QString softwareLatest = QStringLiteral("1.10");
     int softwareStatus = 0;
     QString firmwareVersion = QStringLiteral("2.0.0.0");
     int firmwareSize = 4096;
     QString firmwareDir;
+    QMap<QString, Offer> offers; // module (series suffix) -> its own offer
     int docVersion = 0;
     QString docDir;
     QString newsId = QStringLiteral("7");

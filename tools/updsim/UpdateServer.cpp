@@ -91,13 +91,29 @@ QString UpdateServer::item(const Form& form, const char* key)
 
 QList<Fault> UpdateServer::faultsFor(const QString& route)
 {
-    QList<Fault> f = opt.faults.value(route) + opt.faults.value(QStringLiteral("all"));
-    if (f.isEmpty())
-        return f;
+    QList<FaultRule*> live;
+    for (const QString& r : {route, QStringLiteral("all")}) {
+        auto it = opt.faults.find(r);
+        if (it == opt.faults.end())
+            continue;
+        for (FaultRule& rule : *it) {
+            if (rule.remaining != 0)
+                live.append(&rule);
+        }
+    }
+    if (live.isEmpty())
+        return {};
     if (opt.faultRate < 1.0) {
         std::uniform_real_distribution<double> draw(0.0, 1.0);
         if (draw(rng) >= opt.faultRate)
             return {};
+    }
+    QList<Fault> f;
+    for (FaultRule* rule : live) {
+        if (rule->remaining > 0)
+            --rule->remaining;
+        if (!f.contains(rule->fault))
+            f.append(rule->fault);
     }
     return f;
 }
@@ -188,6 +204,7 @@ HttpResponse UpdateServer::handle(const HttpRequest& req)
             break;
         case Fault::Trickle:
             r.trickleMs = qMax(1, opt.slowMs);
+            r.tricklePieces = opt.tricklePieces;
             break;
         case Fault::Padded:
             r.body = padElementTexts(r.body);
@@ -223,7 +240,9 @@ HttpResponse UpdateServer::routeSoftware(const Form& form)
     // A disabled version is reported whatever the client's version is.
     const bool offer = opt.softwareStatus == 2 || compareVersions(client, opt.softwareLatest) < 0;
     QByteArray inner = element("code", offer ? QStringLiteral("1") : QStringLiteral("0"));
-    inner += "<latest>" + element("firmware", opt.firmwareVersion) + element("software", opt.softwareLatest) + "</latest>";
+    const Offer mc = opt.offers.value(QStringLiteral("mc"));
+    const QString firmwareLatest = mc.none || mc.version.isEmpty() ? opt.firmwareVersion : mc.version;
+    inner += "<latest>" + element("firmware", firmwareLatest) + element("software", opt.softwareLatest) + "</latest>";
     if (offer) {
         inner += element("ver", opt.softwareLatest);
         inner += element("note", baseUrl() + QStringLiteral("notes/") + opt.softwareLatest + QStringLiteral(".html"));
@@ -233,20 +252,36 @@ HttpResponse UpdateServer::routeSoftware(const Form& form)
     return xmlReply(inner);
 }
 
-QByteArray UpdateServer::imageFor(const QString& module, bool* found) const
+bool UpdateServer::imageFor(const QString& module, QByteArray* image, QString* version) const
 {
-    *found = false;
+    image->clear();
     if (module.isEmpty())
-        return {};
+        return false;
+    if (const auto it = opt.offers.find(module); it != opt.offers.end()) {
+        const Offer& o = *it;
+        if (o.none)
+            return false;
+        *version = o.version;
+        if (!o.file.isEmpty()) {
+            QFile f(o.file);
+            if (!f.open(QIODevice::ReadOnly))
+                return false;
+            *image = f.readAll();
+            return true;
+        }
+        *image = generatedImage(opt.seed, module, o.version, o.size >= 0 ? o.size : opt.firmwareSize);
+        return true;
+    }
+    *version = opt.firmwareVersion;
     if (!opt.firmwareDir.isEmpty()) {
         QFile f(opt.firmwareDir + QLatin1Char('/') + module + QStringLiteral(".bin"));
         if (!f.open(QIODevice::ReadOnly))
-            return {};
-        *found = true;
-        return f.readAll();
+            return false;
+        *image = f.readAll();
+        return true;
     }
-    *found = true;
-    return generatedImage(opt.seed, module, opt.firmwareVersion, opt.firmwareSize);
+    *image = generatedImage(opt.seed, module, opt.firmwareVersion, opt.firmwareSize);
+    return true;
 }
 
 HttpResponse UpdateServer::routeFirmware(const Form& form, const QList<Fault>& faults)
@@ -257,16 +292,17 @@ HttpResponse UpdateServer::routeFirmware(const Form& form, const QList<Fault>& f
             return xmlReply(element("code", QStringLiteral("1")));
     }
     const QString module = moduleOfSeries(item(form, "series"));
-    bool found = false;
-    const QByteArray image = imageFor(module, &found);
+    QByteArray image;
+    QString version;
+    const bool found = imageFor(module, &image, &version);
     const QString client = item(form, "firmware");
-    const bool offer = found && (client.isEmpty() || compareVersions(client, opt.firmwareVersion) < 0);
+    const bool offer = found && (client.isEmpty() || compareVersions(client, version) < 0);
     if (!offer)
         return xmlReply(element("code", QStringLiteral("0")) + "<latest><files><f0/></files></latest>");
-    const QString fileId = module + QLatin1Char('-') + opt.firmwareVersion;
+    const QString fileId = module + QLatin1Char('-') + version;
     const QString checksum = faults.contains(Fault::BadMd5) ? md5Hex(image + "x") : md5Hex(image);
     QByteArray inner = element("code", QStringLiteral("0"));
-    inner += "<latest>" + element("id", QString::number(100 + module.size())) + element("ver", opt.firmwareVersion);
+    inner += "<latest>" + element("id", QString::number(100 + module.size())) + element("ver", version);
     inner += "<files><f0 size=\"" + QByteArray::number(image.size()) + "\" checksum=\"" + checksum.toLatin1() + "\">"
         + xmlEscape(fileId) + "</f0></files></latest>";
     return xmlReply(inner);
@@ -274,17 +310,14 @@ HttpResponse UpdateServer::routeFirmware(const Form& form, const QList<Fault>& f
 
 HttpResponse UpdateServer::routeDownload(const QString& id, const QList<Fault>& faults)
 {
-    // File ids are "<module>-<version>" as announced by the firmware check.
-    const qsizetype dash = id.lastIndexOf(QLatin1Char('-'));
+    // File ids are "<module>-<version>" as announced by the firmware check;
+    // module names hold no "-", versions may.
+    const qsizetype dash = id.indexOf(QLatin1Char('-'));
     HttpResponse r;
     r.contentType = "application/octet-stream";
-    if (dash <= 0 || id.mid(dash + 1) != opt.firmwareVersion) {
-        r.status = 404;
-        return r;
-    }
-    bool found = false;
-    r.body = imageFor(id.left(dash), &found);
-    if (!found) {
+    QString version;
+    if (dash <= 0 || !imageFor(id.left(dash), &r.body, &version) || id.mid(dash + 1) != version) {
+        r.body.clear();
         r.status = 404;
         return r;
     }

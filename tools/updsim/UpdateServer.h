@@ -36,7 +36,9 @@ private:
     HttpResponse routeNews();
     HttpResponse routeLogin(const Form& form);
     bool checkUser(const QString& email, const QString& password, bool* active) const;
-    QByteArray imageFor(const QString& module, bool* found) const;
+    // The image offered for a module and its version; false when the module
+    // has no offer.
+    bool imageFor(const QString& module, QByteArray* image, QString* version) const;
 
     Options opt;
     QTcpServer server;
