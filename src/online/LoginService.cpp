@@ -57,6 +57,15 @@ QString LoginService::errorText(int code)
     }
 }
 
+QString LoginService::rememberedEmail()
+{
+    const QSettings settings(QStringLiteral("KZO"), GlobalCfg::instance()->settingsApp);
+    // An address left by a login that chose not to be remembered is not offered.
+    if (settings.value(QStringLiteral("remember")).toString() != QLatin1String("true"))
+        return QString();
+    return settings.value(QStringLiteral("emailAddress")).toString();
+}
+
 bool LoginService::isLoggedIn() const
 {
     std::lock_guard lock(loggedInLock);
@@ -173,11 +182,15 @@ void LoginService::storeRememberedSettings()
         settings.setValue(QStringLiteral("emailAddress"), appModel().value("email"));
         settings.setValue(QStringLiteral("Password"), appModel().value("password"));
         settings.setValue(QStringLiteral("remember"), QStringLiteral("true"));
-        appModel().setValue("currentloginUser", appModel().value("email"));
     } else {
+        // Not remembering means forgetting what an earlier login stored.
+        settings.remove(QStringLiteral("emailAddress"));
+        settings.remove(QStringLiteral("Password"));
         settings.setValue(QStringLiteral("remember"), QStringLiteral("false"));
     }
     settings.sync();
+    // Whoever signed in is the current user, remembered or not.
+    appModel().setValue("currentloginUser", appModel().value("email"));
 }
 
 void LoginService::doAutoLogin(int)
@@ -189,6 +202,9 @@ void LoginService::doAutoLogin(int)
     if (remembered && email.length() > 3 && password.length() > 3) {
         appModel().setValue("email", email);
         appModel().setValue("password", password);
+        // Signing in with the remembered credentials keeps them remembered,
+        // whatever the box showed for a user login that did not succeed.
+        m_remember = true;
         m_mode = SilentLogin;
         sendLoginRequest();
         return;

@@ -42,6 +42,9 @@ public:
     void setReplyTimeout(int ms) { replyTimeoutMs = ms; }
     static constexpr int defaultReplyTimeoutMs = 8000;
 
+    // The e-mail address stored by a remembered login ("" unless "remember" is "true").
+    static QString rememberedEmail();
+
     bool isLoggedIn() const;
     int loginMode() const { return m_mode; }
     bool isRequestInFlight() const { return !m_reply.isNull(); }

@@ -120,6 +120,14 @@ private slots:
     void successWithoutRemember()
     {
         QVERIFY(startSim());
+        {
+            // Credentials remembered by an earlier run.
+            QSettings s = userSettings();
+            s.setValue("remember", "true");
+            s.setValue("emailAddress", "old@example.com");
+            s.setValue("Password", "oldsecret");
+            s.sync();
+        }
         login->setDigestPasswords(false);
         login->setRemember(false);
         LogCapture log;
@@ -136,9 +144,12 @@ private slots:
                 "request: POST /login\n  body: email=pilot%40example.com&password=secret1&series=KG1&language=en_US\n"),
             waitMs);
         QSettings s = userSettings();
+        // Not remembering forgets what an earlier run stored; the signed-in
+        // user is still shown.
         QCOMPARE(s.value("remember").toString(), QStringLiteral("false"));
-        QVERIFY(!s.contains("emailAddress") && !s.contains("Password"));
-        QVERIFY(appModel().value("currentloginUser").isEmpty());
+        QVERIFY(!s.contains("emailAddress"));
+        QVERIFY(!s.contains("Password"));
+        QCOMPARE(appModel().value("currentloginUser"), email);
         // The store follows XDG_CONFIG_HOME.
         if (qEnvironmentVariableIsSet("XDG_CONFIG_HOME"))
             QVERIFY(s.fileName().startsWith(qEnvironmentVariable("XDG_CONFIG_HOME")));
@@ -173,6 +184,29 @@ private slots:
         QCOMPARE(showDialog, 0);
         QCOMPARE(QSettings(userSettings().fileName(), QSettings::NativeFormat).value("remember").toString(),
                  QStringLiteral("true"));
+    }
+
+    void silentLoginKeepsRememberedCredentials()
+    {
+        // The box was unticked for a user login that never succeeded; a later
+        // silent login with the remembered credentials must not forget them.
+        QVERIFY(startSim());
+        {
+            QSettings s = userSettings();
+            s.setValue("remember", "true");
+            s.setValue("emailAddress", email);
+            s.setValue("Password", password);
+            s.sync();
+        }
+        login->setRemember(false);
+        login->doAutoLogin(0);
+        QTRY_COMPARE_WITH_TIMEOUT(okModes, QList<int>{LoginService::SilentLogin}, waitMs);
+        QSettings s = userSettings();
+        QCOMPARE(s.value("remember").toString(), QStringLiteral("true"));
+        QCOMPARE(s.value("emailAddress").toString(), email);
+        QCOMPARE(s.value("Password").toString(), password);
+        QCOMPARE(appModel().value("currentloginUser"), email);
+        QCOMPARE(login->rememberedEmail(), email);
     }
 
     void failures_data()
