@@ -214,6 +214,7 @@ void DataUploader::emitNothing(int type)
     } else if (isFirmwareType(type)) {
         FirmwareDataInfo info;
         info.deviceId = type;
+        info.failed = true;
         emit firmwareCheckResult(info);
     }
 }
@@ -266,6 +267,7 @@ void DataUploader::onReplyFinished(QNetworkReply* reply)
         if (isFirmwareType(type)) {
             FirmwareDataInfo info;
             info.deviceId = type;
+            info.failed = true;
             emit firmwareCheckResult(info);
         } else if (type == ReplyServerConfig) {
             emit serverAddressStatus(1);

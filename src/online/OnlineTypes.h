@@ -17,6 +17,9 @@ struct FirmwareDataInfo {
     QString fileId; // sent back as "id" to download the image
     int size = 0;   // 0 means no update
     QString checksum;
+    // No usable answer (network error, empty or unparsable reply): not the
+    // same as the server saying there is no update.
+    bool failed = false;
 };
 
 Q_DECLARE_METATYPE(SoftwareInfo)

@@ -248,7 +248,9 @@ void DevUpgrade::resetLocked()
     imuStarted_ = false;
     retries = 0;
     waiting = false;
-    appModel().setStatus(AppIdle);
+    // Only an upgrade is ended here; a read-all or a restore runs on.
+    if (appModel().status() == AppUpgrading)
+        appModel().setStatus(AppIdle);
 }
 
 void DevUpgrade::finishLocked(bool success)

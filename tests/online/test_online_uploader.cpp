@@ -499,16 +499,21 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("logText");
-        QTest::newRow("up to date") << QStringList{"--firmware-version", "1.0.0.0"} << "[12] ---- Network Reply OK!";
-        QTest::newRow("empty body") << QStringList{"--fault", "empty@firmware"} << "[12]Nothing received!";
-        QTest::newRow("malformed") << QStringList{"--fault", "malformed@firmware"} << "replay = 12 ::XML parse error!\n";
-        QTest::newRow("oversize") << QStringList{"--fault", "oversize@firmware"} << "[type = 12]Network Exception!!!";
-        QTest::newRow("cut") << QStringList{"--fault", "cut@firmware"} << "[type = 12]Network Exception!!!";
+        QTest::addColumn<bool>("failed");
+        QTest::newRow("up to date") << QStringList{"--firmware-version", "1.0.0.0"} << "[12] ---- Network Reply OK!"
+                                    << false;
+        QTest::newRow("empty body") << QStringList{"--fault", "empty@firmware"} << "[12]Nothing received!" << true;
+        QTest::newRow("malformed") << QStringList{"--fault", "malformed@firmware"}
+                                   << "replay = 12 ::XML parse error!\n" << true;
+        QTest::newRow("oversize") << QStringList{"--fault", "oversize@firmware"} << "[type = 12]Network Exception!!!"
+                                  << true;
+        QTest::newRow("cut") << QStringList{"--fault", "cut@firmware"} << "[type = 12]Network Exception!!!" << true;
     }
     void firmware_emptyResults()
     {
         QFETCH(QStringList, args);
         QFETCH(QString, logText);
+        QFETCH(bool, failed);
         QVERIFY(startConfigured(args));
         appModel().setValue("fw_cmu", QStringLiteral("1.0.0.0"));
         LogCapture log;
@@ -518,6 +523,8 @@ private slots:
         QCOMPARE(f.deviceId, 12);
         QCOMPARE(f.size, 0);
         QVERIFY(f.version.isEmpty() && f.fileId.isEmpty() && f.infoUrl.isEmpty() && f.checksum.isEmpty());
+        // Only the server's own "nothing new" is an answer; the rest failed.
+        QCOMPARE(f.failed, failed);
         QVERIFY2(hasLogged(log, logText), qPrintable(log.text()));
         QVERIFY(up->isReplyFinished(12));
     }

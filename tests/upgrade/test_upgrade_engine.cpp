@@ -247,6 +247,30 @@ private slots:
         QVERIFY(io->takeFrames().empty());
     }
 
+    // An idle engine reset by a dialog must not end a read-all or a
+    // restore that the window is running; it ends only its own upgrade.
+    void resetEndsOnlyAnUpgradeStatus_data()
+    {
+        QTest::addColumn<int>("before");
+        QTest::addColumn<int>("after");
+        QTest::newRow("idle") << int(AppIdle) << int(AppIdle);
+        QTest::newRow("upgrading") << int(AppUpgrading) << int(AppIdle);
+        QTest::newRow("loading all") << int(AppLoadingAll) << int(AppLoadingAll);
+        QTest::newRow("restoring") << int(AppRestoring) << int(AppRestoring);
+    }
+    void resetEndsOnlyAnUpgradeStatus()
+    {
+        QFETCH(int, before);
+        QFETCH(int, after);
+        appModel().setStatus(before);
+        engine->reset();
+        QCOMPARE(appModel().status(), after);
+        appModel().setStatus(before);
+        engine->finish(false);
+        QCOMPARE(appModel().status(), after);
+        appModel().setStatus(AppIdle);
+    }
+
     void resetDoesNotReportFailureLater()
     {
         enterDirect(600);
