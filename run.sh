@@ -2,6 +2,8 @@
 # Installs what is missing, builds, and starts the program against the bundled
 # device simulator and update-server simulator. `./run.sh --device` starts the
 # program for real hardware instead (udev discovery, the maker's server).
+# Further arguments go to the program, e.g. `./run.sh --all-pages` for the
+# pages this configuration builds but does not show.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/deps.sh

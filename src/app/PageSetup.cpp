@@ -6,10 +6,13 @@
 #include "pages/qPageGimbal.h"
 #include "pages/qVersionsPage.h"
 #include "link/DevIo.h"
+#include "upgrade/pages/qExampleTovan.h"
+#include "upgrade/pages/qInternalPage.h"
+#include "upgrade/pages/qUpgradePage.h"
 
 namespace kzo::app {
 
-PageSetup::PageSetup(qMainFrame& frame)
+PageSetup::PageSetup(qMainFrame& frame, bool allPages)
 {
     auto* basic = new qBasicPageBase();
     auto main = std::make_unique<qMainPageBase>();
@@ -23,19 +26,29 @@ PageSetup::PageSetup(qMainFrame& frame)
     QObject::connect(basic, &qPageTemplate::signal_PageTick, gimbal, &qPageGimbal::OnPageTick);
     basic->focusPage(0);
 
-    const qResources& res = qResources::get();
-    auto* versions = new qVersionsPage(res.titleUpgrade, QStringLiteral("upgrade"), qVersionsPage::upgradeRows());
-    upgrade->addTabPage(versions);
-    QObject::connect(upgrade, &qPageTemplate::signal_PageTick, versions, &qVersionsPage::OnPageTick);
+    auto* upgradePage = new qUpgradePage(frame.upgradeHost(), frame.firmwareDialog());
+    upgrade->addTabPage(upgradePage);
     upgrade->focusPage(0);
+
+    auto* internalPage = new qInternalPage();
+    auto* testPage = new qExampleTovan();
+    internal->addTabPage(internalPage);
+    internal->addTabPage(testPage);
+    internal->focusPage(0);
+
+    const qResources& res = qResources::get();
 
     auto* about = new qVersionsPage(res.titleInfo, QStringLiteral("info"), qVersionsPage::infoRows());
     info->addTabPage(about);
     QObject::connect(info, &qPageTemplate::signal_PageTick, about, &qVersionsPage::OnPageTick);
     info->focusPage(0);
 
-    // The pages answer the device through the device I/O in force.
-    for (qTabPage* p : std::initializer_list<qTabPage*>{gimbal, versions, about}) {
+    // The pages answer the device through the device I/O in force. Pages
+    // nobody can reach stay deaf: the internal pages take every frame.
+    std::vector<qTabPage*> live{gimbal, upgradePage, about};
+    if (allPages)
+        live.insert(live.end(), {internalPage, testPage});
+    for (qTabPage* p : live) {
         currentDevIo->addListener(p);
         listeners.push_back(p);
     }
@@ -44,6 +57,12 @@ PageSetup::PageSetup(qMainFrame& frame)
     frame.addTabPage(basic);
     frame.addTabPage(upgrade);
     frame.addTabPage(info);
+    if (allPages) {
+        frame.addTabPage(main.release());
+        frame.addTabPage(tools.release());
+        frame.addTabPage(internal.release());
+        return;
+    }
     unshown.push_back(std::move(main));
     unshown.push_back(std::move(tools));
     unshown.push_back(std::move(internal));

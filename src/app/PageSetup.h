@@ -14,10 +14,11 @@ namespace kzo::app {
 
 // Builds every container (basic, main parameter, info, tools, upgrade,
 // internal, where they exist in this build), adds basic, upgrade and info to
-// the window as page tabs and keeps the rest.
+// the window as page tabs and keeps the rest; with `allPages` the rest become
+// tabs too, after those three.
 class PageSetup {
 public:
-    explicit PageSetup(qMainFrame& frame);
+    explicit PageSetup(qMainFrame& frame, bool allPages = false);
     ~PageSetup();
     PageSetup(const PageSetup&) = delete;
     PageSetup& operator=(const PageSetup&) = delete;

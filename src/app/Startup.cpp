@@ -26,6 +26,8 @@
 #include "protocol/GlobalDataCache.h"
 #include "resources/KzoResources.h"
 #include "upgrade/DevUpgrade.h"
+#include "upgrade/updater/qUpdater.h"
+#include "widgets/MessageBoxes.h"
 
 #include <QApplication>
 #include <QFile>
@@ -45,12 +47,18 @@ namespace {
 // A start-up refusal: modal box, closed by itself when the environment asks.
 void refusalBox(QMessageBox::Icon icon, const QString& title, const QString& text)
 {
-    QMessageBox box(icon, title, text, QMessageBox::Ok);
     bool ok = false;
     const int timeout = qEnvironmentVariableIntValue(dialogTimeoutEnv, &ok);
-    if (ok && timeout > 0)
-        QTimer::singleShot(timeout, &box, &QMessageBox::accept);
-    box.exec();
+    QTimer closer;
+    if (ok && timeout > 0) {
+        closer.setSingleShot(true);
+        QObject::connect(&closer, &QTimer::timeout, [] {
+            if (QWidget* box = QApplication::activeModalWidget())
+                box->close();
+        });
+        closer.start(timeout);
+    }
+    kzo::ui::showBox(nullptr, {icon, title, text});
 }
 
 // At exit in a debug build the application model is kept in "model.xml".
@@ -173,7 +181,7 @@ int run(int argc, char** argv)
     setMainFrame(window.get());
     io->addListener(window.get());
 
-    auto pages = std::make_unique<PageSetup>(*window);
+    auto pages = std::make_unique<PageSetup>(*window, args.allPages);
     window->setAttribute(Qt::WA_TranslucentBackground);
     window->layoutPageButtons();
     window->buildLanguageMenu();
@@ -220,7 +228,7 @@ int run(int argc, char** argv)
     // close the port (its listener thread ends with it), then unregister.
     stopDeviceFinder();
     setDeviceListener(nullptr);
-    shutDownLink(orb::simpleDevIo(), {window.get(), queue, connector, &upgrade, &ackPrinter});
+    shutDownLink(orb::simpleDevIo(), {window.get(), window->firmwareDialog(), queue, connector, &upgrade, &ackPrinter});
     pages->detach(*io);
     setMainFrame(nullptr);
     pages.reset();

@@ -13,6 +13,7 @@ struct StartupArgs {
     std::vector<std::string> ports; // --port PATH (repeatable)
     bool useUdev = true;            // --no-udev clears it
     QString serverConfig;           // --server-config URL
+    bool allPages = false;          // --all-pages: also the containers not shown by default
     bool help = false;              // --help
     bool version = false;           // --version
     std::vector<std::string> rest;  // what the toolkit gets, program name first

@@ -34,7 +34,7 @@ std::string_view withoutDashes(std::string_view arg)
 
 std::string startupUsage()
 {
-    return "usage: kzo-assistant [--port PATH]... [--no-udev] [--server-config URL]\n"
+    return "usage: kzo-assistant [--port PATH]... [--no-udev] [--server-config URL] [--all-pages]\n"
            "       kzo-assistant --help | --version\n"
            "\n"
            "Configuration and firmware-upgrade assistant for the gimbal. Opens its window,\n"
@@ -46,6 +46,8 @@ std::string startupUsage()
            "  --no-udev            Do not look for the device's USB ports (only --port).\n"
            "  --server-config URL  Read the update server's configuration from URL instead\n"
            "                       of the maker's address (also --server-config=URL).\n"
+           "  --all-pages          Also show the pages this configuration builds but hides\n"
+           "                       (main parameters, tools, internal upgrade pages).\n"
            "  --help               Print this text and exit.\n"
            "  --version            Print the program's version and exit.\n"
            "\n"
@@ -90,6 +92,8 @@ StartupArgs parseStartupArgs(int argc, const char* const* argv)
                 fail("--server-config needs a URL");
         } else if (a == "--help" || a == "-h") {
             out.help = true;
+        } else if (a == "--all-pages") {
+            out.allPages = true;
         } else if (a == "--version") {
             out.version = true;
         } else if (a.size() > 1 && a[0] == '-') {

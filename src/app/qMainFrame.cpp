@@ -1,6 +1,7 @@
 #include "app/qMainFrame.h"
 
 #include "app/AppSettings.h"
+#include "app/MainFrameHost.h"
 #include "app/FirmwareCheck.h"
 #include "app/config/GlobalCfg.h"
 #include "app/framework/qPageTemplate.h"
@@ -14,13 +15,16 @@
 #include "commands/qConnector.h"
 #include "online/DataUploader.h"
 #include "online/LoginService.h"
+#include "online/ui/qLogin.h"
 #include "protocol/FrameCodec.h"
 #include "protocol/GlobalDataCache.h"
+#include "upgrade/updater/qUpdater.h"
+#include "widgets/MessageBoxes.h"
 #include "widgets/qPageButton.h"
 
 #include <QCloseEvent>
+#include <QScopedValueRollback>
 #include <QLabel>
-#include <QMessageBox>
 #include <QTimer>
 
 namespace {
@@ -57,12 +61,25 @@ qMainFrame::qMainFrame(QWidget* parent) : QWidget(parent)
             u->requestFirmware(module);
     };
     loggedInTest = [this] { return login->isLoggedIn(); };
+    serverConfigTest = [] {
+        DataUploader* u = dataUploader();
+        return u && u->isServerConfigReady();
+    };
+    loginDlg = new qLogin(login, this);
+    host = new MainFrameHost(*this);
+    firmwareDlg = new qUpdater(host, this);
+    dialogRefresher = [this] { firmwareDlg->refreshVersionInfo(); };
+    // The dialog follows the device through the device I/O in force.
+    if (currentDevIo)
+        currentDevIo->addListener(firmwareDlg);
     buildUi();
     connectSignals();
 }
 
 qMainFrame::~qMainFrame()
 {
+    if (currentDevIo)
+        currentDevIo->removeListener(firmwareDlg);
     if (g_mainFrame.load() == this)
         g_mainFrame.store(nullptr);
 }
@@ -93,6 +110,8 @@ void qMainFrame::connectSignals()
 
 void qMainFrame::setFirmwareRequester(std::function<void(int)> requester) { firmwareRequester = std::move(requester); }
 void qMainFrame::setLoggedInTest(std::function<bool()> test) { loggedInTest = std::move(test); }
+void qMainFrame::setServerConfigTest(std::function<bool()> test) { serverConfigTest = std::move(test); }
+void qMainFrame::setDialogRefresher(std::function<void()> refresher) { dialogRefresher = std::move(refresher); }
 void qMainFrame::setConnectFailureHint(const QString& hint) { connectFailHint = hint; }
 
 // ---- device events -------------------------------------------------------
@@ -279,14 +298,10 @@ void qMainFrame::doAutoLogin(int status)
 
 void qMainFrame::showLoginOrError()
 {
-    DataUploader* u = dataUploader();
-    if (u && u->isServerConfigReady()) {
-        // The login dialog listens to the service; without it the silent
-        // login with remembered credentials is what exists.
-        login->doAutoLogin(0);
-    } else {
+    if (serverConfigTest && serverConfigTest())
+        loginDlg->showLoginDlg();
+    else
         showTip(qResources::get().networkError);
-    }
 }
 
 // ---- read-all, restore defaults, queue ------------------------------------
@@ -328,11 +343,12 @@ void qMainFrame::loadAllParameters()
 bool qMainFrame::restoreDefaults()
 {
     if (!deviceConnected()) {
-        QMessageBox::information(this, tr("Info"), tr("Please connect to the controller!"));
+        kzo::ui::information(this, tr("Info"), tr("Please connect to the controller!"));
         return false;
     }
-    const auto answer = QMessageBox::warning(this, tr("Warning"), qResources::get().restoreQuestion,
-                                             QMessageBox::Yes | QMessageBox::No);
+    const auto answer = kzo::ui::showBox(this, {QMessageBox::Warning, tr("Warning"), qResources::get().restoreQuestion,
+                                                QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton,
+                                                QMessageBox::No});
     orb::qCmdQueue* q = orb::cmdQueue();
     if (answer != QMessageBox::Yes || appModel().status() != AppIdle || loaderDevice() == 1 || !q)
         return false;
@@ -373,24 +389,29 @@ void qMainFrame::_changeConnection(bool connected)
 
 void qMainFrame::onConnectFail()
 {
-    if (infoBox->isVisible())
+    // Never two at once: the box is modal and the finder may report again
+    // while it is up.
+    if (connectFailShowing)
         return;
     QString text = tr("Connection failure! Please make sure the COM-port is not occupied by other applications and "
                       "re-plug in.");
     if (!connectFailHint.isEmpty())
         text += QStringLiteral("\n\n") + connectFailHint;
-    infoBox->setIcon(QMessageBox::Warning);
-    infoBox->setWindowTitle(tr("Warning"));
-    infoBox->setText(text);
-    infoBox->open();
+    const QScopedValueRollback showing(connectFailShowing, true);
+    kzo::ui::warning(this, tr("Warning"), text);
 }
 
 void qMainFrame::_porcessheardbeat()
 {
-    // The firmware update dialog refreshes from here while connected; it is
-    // attached to the window once it exists.
-    if (!deviceConnected())
+    if (closePending && !upgradeRunning()) {
+        closePending = false;
+        close();
         return;
+    }
+    if (!deviceConnected() || !firmwareDlg->isVisible() || upgradeRunning())
+        return;
+    if (dialogRefresher)
+        dialogRefresher();
 }
 
 void qMainFrame::onUpdate()
@@ -419,16 +440,41 @@ void qMainFrame::showTip(QString text) { emit signal_showTipText(text); }
 void qMainFrame::onSoftwareDisabled()
 {
     kzo::app::markSoftwareDisabled();
-    auto* box = new QMessageBox(QMessageBox::Information, tr("Warning"),
-                                tr("Current version of software has been disabled,Please download the latest version!"),
-                                QMessageBox::Ok, this);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    connect(box, &QMessageBox::finished, this, &QWidget::close);
-    box->open();
+    kzo::ui::information(this, tr("Warning"),
+                         tr("Current version of software has been disabled,Please download the latest version!"));
+    closeWhenIdle();
+}
+
+// ---- closing ------------------------------------------------------------------
+
+bool qMainFrame::upgradeRunning() const { return appModel().status() == AppUpgrading; }
+
+void qMainFrame::tellCloseWaits(bool closesLater)
+{
+    showTip(closesLater ? tr("A firmware upgrade is running; the window closes when it has ended.")
+                        : tr("A firmware upgrade is running; close the window when it has ended."));
+}
+
+void qMainFrame::closeWhenIdle()
+{
+    if (!upgradeRunning()) {
+        close();
+        return;
+    }
+    // The heartbeat closes the window once the upgrade has ended.
+    closePending = true;
+    tellCloseWaits(true);
 }
 
 void qMainFrame::closeEvent(QCloseEvent* event)
 {
+    // Closing the port in the middle of a transfer would leave the device
+    // half-flashed.
+    if (upgradeRunning()) {
+        event->ignore();
+        tellCloseWaits(closePending);
+        return;
+    }
     if (deviceConnected() && io)
         io->close();
     event->accept();

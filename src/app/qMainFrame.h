@@ -22,11 +22,13 @@
 class QActionGroup;
 class QLabel;
 class QMenu;
-class QMessageBox;
 class QParallelAnimationGroup;
 class QPushButton;
 class QTimer;
 class LoginService;
+class qLogin;
+class qUpdater;
+class UpgradeHost;
 class qPageButton;
 class qPageTemplate;
 
@@ -46,6 +48,11 @@ public:
     void showTip(QString text);
     void showLoginOrError();
     void showSoftwareUpdater();
+    // Calls PageLeave on every page container (before a modal dialog runs).
+    void leaveAllPages();
+    // Closes the window now, or, while a firmware upgrade runs, once it ends
+    // (the tip says why). For closes the program decides on itself.
+    void closeWhenIdle();
 
     // False while the main controller's firmware is known to be incompatible:
     // only the "Upgrade" and "Internal" buttons switch pages then.
@@ -56,11 +63,14 @@ public:
     int pageCount() const { return static_cast<int>(pages.size()); }
     qPageTemplate* page(int index) const;
     qPageButton* pageButton(int index) const;
-    QMessageBox* connectionFailureBox() const { return infoBox; }
     QString currentTip() const;
     QMenu* languageMenuWidget() const { return languageMenu; }
     QPushButton* languageMenuButton() const { return languageButton; }
     LoginService* loginService() const { return login; }
+    qLogin* loginDialog() const { return loginDlg; }
+    qUpdater* firmwareDialog() const { return firmwareDlg; }
+    // What the update dialog and the upgrade pages see of this window.
+    UpgradeHost* upgradeHost() const { return host; }
 
     // Extra advice for the connection-failure warning (set when the port could
     // not be opened for lack of permission).
@@ -70,6 +80,10 @@ public:
     // logged-in test. Defaults use the update-server client and the login.
     void setFirmwareRequester(std::function<void(int module)> requester);
     void setLoggedInTest(std::function<bool()> test);
+    // Seams for the update-server configuration test and for what the
+    // heartbeat asks of the firmware update dialog.
+    void setServerConfigTest(std::function<bool()> test);
+    void setDialogRefresher(std::function<void()> refresher);
 
     static constexpr int tipMs = 5000;
     static constexpr int activityMs = 40;
@@ -132,6 +146,8 @@ private:
     void setLinkImage(bool connected);
     void setOutputState(bool motorsLocked);
     void showTipLine(const QString& text);
+    bool upgradeRunning() const;
+    void tellCloseWaits(bool closesLater);
 
     // Widget tree.
     QWidget* barMenu = nullptr;
@@ -172,9 +188,13 @@ private:
     uint32_t pendingRequests = 0; // under requestsLock
 
     int serverConfigFailures = 0;
-    QMessageBox* infoBox = nullptr;
+    bool connectFailShowing = false; // the connection-failure warning is up
+    bool closePending = false;       // a close waits for the upgrade to end
     QString connectFailHint;
     LoginService* login = nullptr;
+    qLogin* loginDlg = nullptr;       // owned through the widget tree
+    qUpdater* firmwareDlg = nullptr;  // owned through the widget tree
+    UpgradeHost* host = nullptr;      // owned through the object tree
     QPushButton* languageButton = nullptr;
     QMenu* languageMenu = nullptr;
     QActionGroup* languageGroup = nullptr;
@@ -184,6 +204,8 @@ private:
 
     std::function<void(int)> firmwareRequester;
     std::function<bool()> loggedInTest;
+    std::function<bool()> serverConfigTest;
+    std::function<void()> dialogRefresher;
 };
 
 // The process-wide main window (set by start-up; null before and after).

@@ -10,13 +10,13 @@
 #include "commands/qAppModel.h"
 #include "online/AppPaths.h"
 #include "online/DataUploader.h"
+#include "widgets/MessageBoxes.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QDialog>
 #include <QLabel>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QVBoxLayout>
@@ -77,10 +77,7 @@ void qMainFrame::OnLanguageItemChanged()
                   QLocale::languageToString(static_cast<QLocale::Language>(language)).toUtf8().constData());
     }
     settings->sync();
-    auto* box = new QMessageBox(QMessageBox::Information, tr("Info"), tr("Please restart the application!"),
-                                QMessageBox::Ok, this);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+    kzo::ui::information(this, tr("Info"), tr("Please restart the application!"));
 }
 
 namespace {

@@ -12,7 +12,6 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QParallelAnimationGroup>
 #include <QPropertyAnimation>
@@ -142,8 +141,6 @@ void qMainFrame::buildUi()
     buildStatusBar(barStatus);
     top->addWidget(barStatus);
 
-    infoBox = new QMessageBox(this);
-
     scrollGroup = new QParallelAnimationGroup(this);
     connect(scrollGroup, &QAbstractAnimation::finished, this, &qMainFrame::scrollFinished);
 
@@ -176,6 +173,8 @@ void qMainFrame::buildTitleBar(QWidget* bar)
     languageButton->setFlat(true);
     languageButton->setFocusPolicy(Qt::NoFocus);
     languageButton->setStyleSheet(QStringLiteral("background:rgb(29,29,29);color:white;border:0px;"));
+    // Named even before the menu gives it its text.
+    languageButton->setAccessibleName(tr("Language"));
     menusLayout->addWidget(languageButton);
 
     auto* buttons = new QWidget(bar);
@@ -187,10 +186,12 @@ void qMainFrame::buildTitleBar(QWidget* bar)
     minButton->setObjectName(QStringLiteral("itemMin"));
     minButton->setFixedSize(28, 24);
     minButton->setToolTip(tr("Minimize"));
+    minButton->setAccessibleName(tr("Minimize"));
     auto* exitButton = imageButton(res.exitButton, buttons);
     exitButton->setObjectName(QStringLiteral("itemExit"));
     exitButton->setFixedSize(28, 24);
     exitButton->setToolTip(tr("Close"));
+    exitButton->setAccessibleName(tr("Close"));
     buttonsLayout->addWidget(minButton);
     buttonsLayout->addWidget(exitButton);
     connect(minButton, &QPushButton::clicked, this, &QWidget::showMinimized);
@@ -212,9 +213,11 @@ void qMainFrame::buildPageStrip(QWidget* strip)
     scrollUpButton = imageButton(res.pageScrollUp, strip, res.pageScrollUpDisabled);
     scrollUpButton->setObjectName(QStringLiteral("pageScrollUp"));
     scrollUpButton->setFixedWidth(scrollButtonWidth);
+    scrollUpButton->setAccessibleName(tr("Previous pages"));
     scrollDownButton = imageButton(res.pageScrollDown, strip, res.pageScrollDownDisabled);
     scrollDownButton->setObjectName(QStringLiteral("pageScrollDown"));
     scrollDownButton->setFixedWidth(scrollButtonWidth);
+    scrollDownButton->setAccessibleName(tr("Next pages"));
     scrollUpButton->setEnabled(false);
     scrollDownButton->setEnabled(false);
     pageTabButton = new QWidget(strip);
@@ -444,8 +447,14 @@ void qMainFrame::focusPage(int index)
     if (index < 0 || index >= pages.size() || index == currentPage)
         return;
     for (int i = 0; i < pageButtons.size(); ++i)
-        pageButtons[i]->setChecked(i == index);
+        pageButtons[i]->setCurrent(i == index);
     showPage(index);
+}
+
+void qMainFrame::leaveAllPages()
+{
+    for (qPageTemplate* p : pages)
+        p->PageLeave();
 }
 
 void qMainFrame::showPage(int index)

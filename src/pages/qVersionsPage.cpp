@@ -49,16 +49,6 @@ QString qVersionsPage::shownValue(const std::string& key) const
     return {};
 }
 
-QList<QPair<QString, std::string>> qVersionsPage::upgradeRows()
-{
-    return {{tr("Main controller firmware:"), "fw_mc"},
-            {tr("IMU firmware:"), "fw_imu"},
-            {tr("IMU loader:"), "loader_imu"},
-            {tr("IMU hardware id:"), "hwid_imu"},
-            {tr("CMU firmware:"), "fw_cmu"},
-            {tr("CMU loader:"), "loader_cmu"}};
-}
-
 QList<QPair<QString, std::string>> qVersionsPage::infoRows()
 {
     return {{tr("Product:"), "series"},

@@ -1,6 +1,6 @@
 #pragma once
 // A plain page listing version facts of the application model: it stands in
-// for the upgrade and info pages of this build. Refreshed when entered and
+// for the info page of this build. Refreshed when entered and
 // on every page tick.
 #include "app/framework/qTabPage.h"
 
@@ -21,8 +21,7 @@ public:
     void loadPage() override {}
     QString shownValue(const std::string& key) const;
 
-    // The rows of the upgrade and info pages.
-    static QList<QPair<QString, std::string>> upgradeRows();
+    // The rows of the info page.
     static QList<QPair<QString, std::string>> infoRows();
 
 public slots:

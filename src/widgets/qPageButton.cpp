@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 
 namespace {
 constexpr int captionHeight = 20;
@@ -15,6 +16,21 @@ qPageButton::qPageButton(int index, QWidget* parent)
     label->setAlignment(Qt::AlignCenter);
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
     label->setStyleSheet(QStringLiteral("QLabel {font:normal 12px \"Arial\";color:white;background:transparent}"));
+    // The mouse is handled on press (below) and never arms the button, so
+    // clicked() comes only from the keyboard and assistive technology.
+    connect(this, &QAbstractButton::clicked, this, &qPageButton::press);
+    connect(this, &QAbstractButton::toggled, this, [this](bool on) {
+        if (settingCurrent)
+            return;
+        setCurrent(!on);
+        press();
+    });
+}
+
+void qPageButton::setCurrent(bool current)
+{
+    const QScopedValueRollback guard(settingCurrent, true);
+    setChecked(current);
 }
 
 QString qPageButton::caption() const
@@ -25,6 +41,8 @@ QString qPageButton::caption() const
 void qPageButton::setCaption(const QString& text)
 {
     label->setText(text);
+    // The caption is a child label; the button itself has no text to name it.
+    setAccessibleName(text);
 }
 
 void qPageButton::setStyleSheets(const QString& normal, const QString& hover)
@@ -49,6 +67,11 @@ void qPageButton::mousePressEvent(QMouseEvent* e)
         return;
     }
     e->accept();
+    press();
+}
+
+void qPageButton::press()
+{
     if (pressGate && !pressGate(*this)) {
         emit pressRefused(pageIndex);
         return;

@@ -28,19 +28,31 @@ public:
 
     void setPressGate(PressGate gate) { pressGate = std::move(gate); }
 
+    // Marks this button as the current page's. Only the window calls it; any
+    // other change of the checked state (an assistive tool's toggle) counts
+    // as a press and leaves the state to the window.
+    void setCurrent(bool current);
+
 signals:
     void click(int);
     void pressRefused(int);
 
 protected:
     void mousePressEvent(QMouseEvent* e) override;
+    // The window decides which button is checked; a click (keyboard or
+    // accessibility) must not toggle it on its own.
+    void nextCheckState() override {}
     void enterEvent(QEnterEvent* e) override;
     void leaveEvent(QEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
 
 private:
+    // A press from the mouse, the keyboard or the accessibility interface.
+    void press();
+
     int pageIndex;
     QLabel* label;
     QString normalSheet, hoverSheet;
     PressGate pressGate;
+    bool settingCurrent = false;
 };

@@ -116,6 +116,8 @@ void qPageTemplate::buildLayout()
         scrollDownButton = new QPushButton(tabRow);
         scrollUpButton->setObjectName(QStringLiteral("tabScrollUp"));
         scrollDownButton->setObjectName(QStringLiteral("tabScrollDown"));
+        scrollUpButton->setAccessibleName(tr("Previous tabs"));
+        scrollDownButton->setAccessibleName(tr("Next tabs"));
         scrollUpButton->setStyleSheet(scrollStyle(res.subScrollUp, res.subScrollUpDisabled));
         scrollDownButton->setStyleSheet(scrollStyle(res.subScrollDown, res.subScrollDownDisabled));
         for (QPushButton* b : {scrollUpButton, scrollDownButton}) {

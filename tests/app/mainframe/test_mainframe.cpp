@@ -14,6 +14,7 @@
 #include "support/LogCapture.h"
 #include "commands/CommandCatalogue.h"
 #include "commands/qAppModel.h"
+#include "widgets/MessageBoxes.h"
 #include "widgets/qPageButton.h"
 
 #include <QAction>
@@ -370,17 +371,18 @@ private slots:
     void connectionFailureWarning()
     {
         FrameFixture fx(io);
+        std::vector<kzo::ui::BoxRequest> boxes;
+        kzo::ui::ScopedBoxHandler answer([&](QWidget*, const kzo::ui::BoxRequest& box) {
+            boxes.push_back(box);
+            return QMessageBox::Ok;
+        });
         fx.frame->setConnectFailureHint(QStringLiteral("add your user to the \"dialout\" group"));
         fx.frame->onConnectFail();
-        QMessageBox* box = fx.frame->connectionFailureBox();
-        QVERIFY(box->isVisible());
-        QCOMPARE(box->windowTitle(), QStringLiteral("Warning"));
-        QVERIFY(box->text().startsWith("Connection failure! Please make sure the COM-port is not occupied"));
-        QVERIFY(box->text().contains("dialout"));
-        // Never two at once.
-        fx.frame->onConnectFail();
-        QCOMPARE(fx.frame->findChildren<QMessageBox*>().size(), 1);
-        box->close();
+        QCOMPARE(boxes.size(), size_t(1));
+        QCOMPARE(boxes[0].icon, QMessageBox::Warning);
+        QCOMPARE(boxes[0].title, QStringLiteral("Warning"));
+        QVERIFY(boxes[0].text.startsWith("Connection failure! Please make sure the COM-port is not occupied"));
+        QVERIFY(boxes[0].text.contains("dialout"));
     }
 
     void languageButtonNamesLanguageInUse_data()

@@ -45,6 +45,14 @@ private slots:
         const auto version = parse({"kzo-assistant", "--version"});
         QVERIFY(version.version && !version.help && version.error.empty());
 
+        // The hidden pages only on request, and the option is documented.
+        QVERIFY(!a.allPages);
+        const auto all = parse({"kzo-assistant", "--no-udev", "--all-pages"});
+        QVERIFY(all.error.empty());
+        QVERIFY(all.allPages);
+        QCOMPARE(all.rest, (std::vector<std::string>{"kzo-assistant"}));
+        QVERIFY(QString::fromStdString(kzo::app::startupUsage()).contains(QStringLiteral("--all-pages")));
+
         // The toolkit's options, with one or two dashes and with their values.
         const auto qt =
             parse({"kzo-assistant", "--style", "fusion", "-reverse", "-qwindowtitle=T", "-stylesheet", "a.qss"});

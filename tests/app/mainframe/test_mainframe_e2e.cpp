@@ -1,0 +1,177 @@
+// The whole window against both simulators, as a user meets it: the gimbal
+// on a pty, the update server on 127.0.0.1; sign in through the login dialog,
+// the server offers newer main-controller firmware, the update dialog opens
+// by itself, downloads, and Upgrade flashes it. The image the device stores
+// must be the image the server served.
+#include "online/OnlineTestSupport.h"
+#include "pages/DevSimProcess.h"
+#include "pages/SimLink.h"
+
+#include "app/LinkShutdown.h"
+#include "app/PageSetup.h"
+#include "app/config/GlobalCfg.h"
+#include "app/qMainFrame.h"
+#include "commands/qAppModel.h"
+#include "commands/qCmdQueue.h"
+#include "commands/qConnector.h"
+#include "link/SimpleDevIo.h"
+#include "online/DataUploader.h"
+#include "online/ui/qLogin.h"
+#include "protocol/FrameCodec.h"
+#include "upgrade/DevUpgrade.h"
+#include "upgrade/updater/qUpdater.h"
+#include "widgets/MessageBoxes.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QNetworkProxy>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using kzo::test::DevSimProcess;
+using kzo::test::SimLink;
+
+namespace {
+
+constexpr int waitMs = 60000;
+
+QByteArray randomImage(int size)
+{
+    QByteArray out(size, Qt::Uninitialized);
+    QRandomGenerator gen(4711);
+    for (char& c : out)
+        c = static_cast<char>(gen.bounded(256));
+    return out;
+}
+
+// Plays the user at the modal windows: types the default account into the
+// login dialog and presses Upgrade once the update dialog allows it.
+class User : public QObject {
+public:
+    bool signedIn = false;
+    bool pressedUpgrade = false;
+    User()
+    {
+        auto* poll = new QTimer(this);
+        poll->setInterval(20);
+        connect(poll, &QTimer::timeout, this, [this] { act(); });
+        poll->start();
+    }
+
+private:
+    void act()
+    {
+        QWidget* w = QApplication::activeModalWidget();
+        if (auto* login = qobject_cast<qLogin*>(w); login && !signedIn) {
+            login->findChild<QLineEdit*>(QStringLiteral("lineEditEmail"))->setText(QStringLiteral("pilot@example.com"));
+            login->findChild<QLineEdit*>(QStringLiteral("lineEditPassword"))->setText(QStringLiteral("secret1"));
+            signedIn = true;
+            login->findChild<QPushButton*>(QStringLiteral("pushButtonLogin"))->click();
+        } else if (auto* dlg = qobject_cast<qUpdater*>(w); dlg && !pressedUpgrade) {
+            auto* upgrade = dlg->findChild<QPushButton*>(QStringLiteral("buttonUpgrade"));
+            if (upgrade && upgrade->isEnabled()) {
+                pressedUpgrade = true;
+                upgrade->click();
+            }
+        }
+    }
+};
+
+} // namespace
+
+class TestMainFrameE2E : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QCoreApplication::setOrganizationName(QStringLiteral("KZO"));
+        QCoreApplication::setApplicationName(QStringLiteral("kzo-assistant"));
+        QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
+        currentDevIo = &orb::simpleDevIo();
+        frameCrcSeed = 0x0013;
+        frameCrcEnabled = true;
+    }
+
+    void signInOfferDownloadFlash()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QByteArray image = randomImage(3000);
+        const QString imageFile = dir.filePath(QStringLiteral("offer.bin"));
+        {
+            QFile f(imageFile);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(image);
+        }
+        UpdSim server;
+        QVERIFY(server.start({QStringLiteral("--offer"), QStringLiteral("mc=3.9:") + imageFile}));
+        DevSimProcess sim({QStringLiteral("--exit-with-parent"), QStringLiteral("--mc-version"), QStringLiteral("3.2"),
+                           QStringLiteral("--image-dir"), dir.path()});
+        QVERIFY2(sim.ok(), sim.log().constData());
+
+        const GlobalCfg* cfg = GlobalCfg::instance();
+        appModel().setValue("series", cfg->series);
+        appModel().setValue("software", cfg->software);
+        appModel().setValue("language", QStringLiteral("en_US"));
+        appModel().setValue("request_xml_url", server.base + QStringLiteral("server_config.xml"));
+        appModel().setStatus(AppIdle);
+
+        std::vector<kzo::ui::BoxRequest> boxes;
+        kzo::ui::ScopedBoxHandler answers([&](QWidget*, const kzo::ui::BoxRequest& box) {
+            boxes.push_back(box);
+            return box.buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
+        });
+        User user;
+
+        // What start-up builds, on the simulator's port.
+        orb::SimpleDevIo& io = orb::simpleDevIo();
+        orb::qCmdQueue queue;
+        qConnector connector;
+        orb::DevUpgrade engine;
+        DataUploader uploader;
+        io.addListener(&engine);
+        io.addListener(&connector);
+        io.addListener(&queue);
+        auto frame = std::make_unique<qMainFrame>();
+        io.addListener(frame.get());
+        auto pages = std::make_unique<kzo::app::PageSetup>(*frame);
+        frame->layoutPageButtons();
+        frame->buildLanguageMenu();
+        frame->focusPage(0);
+        frame->show();
+        uploader.fetchServerConfig();
+        {
+            SimLink link(sim.port());
+            QTRY_VERIFY_WITH_TIMEOUT(user.signedIn, waitMs);
+            QTRY_VERIFY_WITH_TIMEOUT(frame->loginService()->isLoggedIn(), waitMs);
+            QTRY_VERIFY_WITH_TIMEOUT(user.pressedUpgrade, waitMs);
+            QTRY_VERIFY_WITH_TIMEOUT(boxes.size() >= 2, waitMs);
+            QTRY_VERIFY_WITH_TIMEOUT(!frame->firmwareDialog()->isVisible(), waitMs);
+            // The upgrade page while the device is still there: versions and offer.
+            QDir().mkpath(QStringLiteral(KZO_TEST_OUTPUT_DIR));
+            frame->grab().save(QStringLiteral(KZO_TEST_OUTPUT_DIR "/mainframe-upgrade-after-flash.png"));
+        }
+        QCOMPARE(boxes.size(), size_t(2));
+        QCOMPARE(boxes[0].title, QStringLiteral("Warning")); // the confirmation
+        QCOMPARE(boxes[1].title, QStringLiteral("Success"));
+        QCOMPARE(boxes[1].text, QStringLiteral("Upgrade success! Please power cycle device!"));
+        QCOMPARE(frame->currentPageIndex(), 1);
+        QCOMPARE(appModel().status(), int(AppIdle));
+
+        QFile stored(dir.filePath(QStringLiteral("mc.bin")));
+        QVERIFY2(stored.open(QIODevice::ReadOnly), sim.log().right(2000).constData());
+        QCOMPARE(stored.readAll(), image);
+
+        kzo::app::shutDownLink(io, {frame.get(), frame->firmwareDialog(), &queue, &connector, &engine});
+        pages->detach(io);
+        pages.reset();
+        frame.reset();
+    }
+};
+
+QTEST_MAIN(TestMainFrameE2E)
+#include "test_mainframe_e2e.moc"
