@@ -29,7 +29,7 @@ trap cleanup EXIT
 # Both simulators also end by themselves should this script be killed.
 "$bin/kzo-devsim" --exit-with-parent >"$simout" 2>&1 &
 pids+=($!)
-"$bin/kzo-updsim" --exit-with-parent --port 0 >"$updout" 2>&1 &
+"$bin/kzo-updsim" --exit-with-parent --port 0 --offer mc=3.3 >"$updout" 2>&1 &
 pids+=($!)
 
 port="" url=""
@@ -42,6 +42,7 @@ done
 [ -n "$port" ] || { echo "device simulator did not start:"; cat "$simout"; exit 1; }
 [ -n "$url" ] || { echo "update-server simulator did not start:"; cat "$updout"; exit 1; }
 echo "device simulator on $port, update server at $url"
+echo "sign in as pilot@example.com / secret1; the server offers main-controller firmware 3.3"
 
 args=(--no-udev --port "$port" --server-config "${url}server_config.xml")
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then

@@ -46,6 +46,7 @@ public:
     }
 
     QString port() const { return port_; }
+    qint64 pid() const { return proc.processId(); }
     bool ok() const { return !port_.isEmpty(); }
     // Everything the simulator printed so far.
     QByteArray log()

@@ -2,7 +2,9 @@
 // on a pty, the update server on 127.0.0.1; sign in through the login dialog,
 // the server offers newer main-controller firmware, the update dialog opens
 // by itself, downloads, and Upgrade flashes it. The image the device stores
-// must be the image the server served.
+// must be the image the server served. The same flow also meets a loader
+// that never starts and a device pulled out half-way: each ends in the
+// "Failure" box with the program idle and nothing stored.
 #include "online/OnlineTestSupport.h"
 #include "pages/DevSimProcess.h"
 #include "pages/SimLink.h"
@@ -31,8 +33,14 @@
 #include <QTest>
 #include <QTimer>
 
+#include <csignal>
+#include <functional>
+
 using kzo::test::DevSimProcess;
 using kzo::test::SimLink;
+
+enum class Ending { Success, LoaderNeverStarts, UnpluggedHalfWay };
+Q_DECLARE_METATYPE(Ending)
 
 namespace {
 
@@ -53,6 +61,10 @@ class User : public QObject {
 public:
     bool signedIn = false;
     bool pressedUpgrade = false;
+    // Called on every tick after Upgrade was pressed until it returns true.
+    // The update dialog runs modally, so this is where the test can act
+    // during a transfer.
+    std::function<bool()> duringUpgrade;
     User()
     {
         auto* poll = new QTimer(this);
@@ -64,6 +76,8 @@ public:
 private:
     void act()
     {
+        if (pressedUpgrade && duringUpgrade && duringUpgrade())
+            duringUpgrade = nullptr;
         QWidget* w = QApplication::activeModalWidget();
         if (auto* login = qobject_cast<qLogin*>(w); login && !signedIn) {
             login->findChild<QLineEdit*>(QStringLiteral("lineEditEmail"))->setText(QStringLiteral("pilot@example.com"));
@@ -96,11 +110,20 @@ private slots:
         frameCrcEnabled = true;
     }
 
+    void signInOfferDownloadFlash_data()
+    {
+        QTest::addColumn<Ending>("ending");
+        QTest::newRow("flashed") << Ending::Success;
+        QTest::newRow("loader never starts") << Ending::LoaderNeverStarts;
+        QTest::newRow("unplugged half-way") << Ending::UnpluggedHalfWay;
+    }
     void signInOfferDownloadFlash()
     {
+        QFETCH(Ending, ending);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        const QByteArray image = randomImage(3000);
+        // Big enough for the unplug to land in the middle of the transfer.
+        const QByteArray image = randomImage(ending == Ending::UnpluggedHalfWay ? 256 * 1024 : 3000);
         const QString imageFile = dir.filePath(QStringLiteral("offer.bin"));
         {
             QFile f(imageFile);
@@ -109,8 +132,14 @@ private slots:
         }
         UpdSim server;
         QVERIFY(server.start({QStringLiteral("--offer"), QStringLiteral("mc=3.9:") + imageFile}));
-        DevSimProcess sim({QStringLiteral("--exit-with-parent"), QStringLiteral("--mc-version"), QStringLiteral("3.2"),
-                           QStringLiteral("--image-dir"), dir.path()});
+        QStringList simArgs{QStringLiteral("--mc-version"), QStringLiteral("3.2"), QStringLiteral("--image-dir"), dir.path()};
+        if (ending == Ending::LoaderNeverStarts)
+            simArgs << QStringLiteral("--refuse-loader") << QStringLiteral("mc");
+        // Slow answers keep the transfer going for seconds, long enough to
+        // pull the plug in the middle of it.
+        if (ending == Ending::UnpluggedHalfWay)
+            simArgs << QStringLiteral("--latency-ms") << QStringLiteral("3");
+        DevSimProcess sim(simArgs);
         QVERIFY2(sim.ok(), sim.log().constData());
 
         const GlobalCfg* cfg = GlobalCfg::instance();
@@ -119,6 +148,7 @@ private slots:
         appModel().setValue("language", QStringLiteral("en_US"));
         appModel().setValue("request_xml_url", server.base + QStringLiteral("server_config.xml"));
         appModel().setStatus(AppIdle);
+        appModel().setValue("ssid", QString()); // every run signs in anew
 
         std::vector<kzo::ui::BoxRequest> boxes;
         kzo::ui::ScopedBoxHandler answers([&](QWidget*, const kzo::ui::BoxRequest& box) {
@@ -126,6 +156,16 @@ private slots:
             return box.buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
         });
         User user;
+        bool pulled = false;
+        if (ending == Ending::UnpluggedHalfWay) {
+            // Pulled once the device has taken a fifth of the image.
+            user.duringUpgrade = [&] {
+                if (!sim.log().contains("data packet 200 accepted"))
+                    return false;
+                pulled = ::kill(static_cast<pid_t>(sim.pid()), SIGUSR1) == 0;
+                return true;
+            };
+        }
 
         // What start-up builds, on the simulator's port.
         orb::SimpleDevIo& io = orb::simpleDevIo();
@@ -157,14 +197,24 @@ private slots:
         }
         QCOMPARE(boxes.size(), size_t(2));
         QCOMPARE(boxes[0].title, QStringLiteral("Warning")); // the confirmation
-        QCOMPARE(boxes[1].title, QStringLiteral("Success"));
-        QCOMPARE(boxes[1].text, QStringLiteral("Upgrade success! Please power cycle device!"));
         QCOMPARE(frame->currentPageIndex(), 1);
         QCOMPARE(appModel().status(), int(AppIdle));
-
         QFile stored(dir.filePath(QStringLiteral("mc.bin")));
-        QVERIFY2(stored.open(QIODevice::ReadOnly), sim.log().right(2000).constData());
-        QCOMPARE(stored.readAll(), image);
+        if (ending == Ending::Success) {
+            QCOMPARE(boxes[1].title, QStringLiteral("Success"));
+            QCOMPARE(boxes[1].text, QStringLiteral("Upgrade success! Please power cycle device!"));
+            QVERIFY2(stored.open(QIODevice::ReadOnly), sim.log().right(2000).constData());
+            QCOMPARE(stored.readAll(), image);
+        } else {
+            QCOMPARE(boxes[1].title, QStringLiteral("Failure"));
+            QCOMPARE(boxes[1].text, QStringLiteral("Upgrade failure! Please power cycle device and try again!"));
+            QVERIFY(!stored.exists());
+            QVERIFY(!engine.upgradeResult());
+            if (ending == Ending::LoaderNeverStarts)
+                QVERIFY(sim.log().contains("does not enter its boot loader"));
+            else
+                QVERIFY(pulled && sim.log().contains("unplugged"));
+        }
 
         kzo::app::shutDownLink(io, {frame.get(), frame->firmwareDialog(), &queue, &connector, &engine});
         pages->detach(io);
