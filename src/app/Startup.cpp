@@ -216,6 +216,9 @@ int run(int argc, char** argv)
         QThread::msleep(50);
     }
     window->show();
+    // Without a window manager (kiosk, bench, remote X) the window may never
+    // be activated; the server is asked all the same.
+    QTimer::singleShot(1000, window.get(), [w = window.get()] { w->fetchServerConfigOnce(); });
     splash->finish(window.get());
     ScreenshotOnSignal screenshots(window.get());
     QuitOnSignal quitOnSignal;

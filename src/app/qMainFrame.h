@@ -48,6 +48,9 @@ public:
     void showTip(QString text);
     void showLoginOrError();
     void showSoftwareUpdater();
+    // The first server-configuration request: on the first activation, or
+    // from start-up when no window manager ever activates the window.
+    void fetchServerConfigOnce();
     // Calls PageLeave on every page container (before a modal dialog runs).
     void leaveAllPages();
     // Closes the window now, or, while a firmware upgrade runs, once it ends

@@ -506,10 +506,15 @@ void qMainFrame::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::ActivationChange) {
         update();
-        if (g_serverConfigPending.exchange(false)) {
-            if (DataUploader* u = dataUploader())
-                u->fetchServerConfig();
-        }
+        fetchServerConfigOnce();
     }
     QWidget::changeEvent(event);
+}
+
+void qMainFrame::fetchServerConfigOnce()
+{
+    if (g_serverConfigPending.exchange(false)) {
+        if (DataUploader* u = dataUploader())
+            u->fetchServerConfig();
+    }
 }
