@@ -1,6 +1,7 @@
 // kzo-console's command line: --help and --version answer without touching
 // the device, anything it does not know is refused with the usage.
-#include <QProcess>
+#include "support/ProgramRun.h"
+
 #include <QRegularExpression>
 #include <QTest>
 
@@ -49,29 +50,11 @@ private:
     int slave = -1;
 };
 
-struct Run {
-    int code = -1;
-    QByteArray out, err;
-};
+using Run = kzo::test::ProgramRun;
 
 Run runConsole(const QStringList& args)
 {
-    QProcess p;
-    p.setProgram(QStringLiteral(KZO_BIN_DIR "/kzo-console"));
-    p.setArguments(args);
-    p.start();
-    Run r;
-    // Standard input stays open: a console that went on to run would wait
-    // for commands and not end.
-    if (!p.waitForStarted(10000) || !p.waitForFinished(20000)) {
-        p.kill();
-        p.waitForFinished(5000);
-        return r;
-    }
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    return kzo::test::runProgram(QStringLiteral("kzo-console"), args);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
-// Shared by the online tests: the update-server simulator as a child process
-// and a capture of the logger's output.
+// Shared by the online tests: the update-server simulator as a child process,
+// the program's identity and settings, and a capture of the logger's output.
+#include "app/config/GlobalCfg.h"
 #include "app/logging/Log.h"
 #include "support/LogCapture.h"
 
@@ -8,11 +9,17 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QNetworkRequest>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QTest>
+#include <memory>
 
 class UpdSim {
 public:
@@ -81,4 +88,40 @@ inline QString appDataPath()
 inline void clearAppData()
 {
     QDir(appDataPath()).removeRecursively();
+}
+
+// The program's identity (its settings and data folders follow from it), and
+// no proxy: the simulator is on loopback and a proxy from the environment
+// must not get in between.
+inline void actAsTheProgramOnLoopback()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("KZO"));
+    QCoreApplication::setApplicationName(QStringLiteral("kzo-assistant"));
+    QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
+}
+
+// The settings the login dialog keeps the remembered account in.
+inline QSettings userSettings()
+{
+    return QSettings(QStringLiteral("KZO"), GlobalCfg::instance()->settingsApp);
+}
+
+inline void clearUserSettings()
+{
+    QSettings s = userSettings();
+    s.clear();
+    s.sync();
+}
+
+// Fetches a firmware image the way the program does (a form POST of the
+// account and the file id); empty when no answer came within `waitMs`.
+inline QByteArray downloadImage(const QString& url, const QString& fileId, int waitMs)
+{
+    QNetworkAccessManager nam;
+    QNetworkRequest req{QUrl(url)};
+    req.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
+    std::unique_ptr<QNetworkReply> reply(nam.post(req, "ssid=S-test&id=" + fileId.toUtf8()));
+    if (!QTest::qWaitFor([&] { return reply->isFinished(); }, waitMs))
+        return {};
+    return reply->readAll();
 }

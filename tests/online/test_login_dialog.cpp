@@ -31,11 +31,6 @@ constexpr int waitMs = 20000;
 const QString email = QStringLiteral("pilot@example.com");
 const QString password = QStringLiteral("secret1");
 
-QSettings userSettings()
-{
-    return QSettings(QStringLiteral("KZO"), GlobalCfg::instance()->settingsApp);
-}
-
 void storeLogin(const QString& remember, const QString& storedEmail, const QString& storedPassword)
 {
     QSettings s = userSettings();
@@ -132,18 +127,12 @@ class TestLoginDialog : public QObject {
 private slots:
     void initTestCase()
     {
-        QCoreApplication::setOrganizationName(QStringLiteral("KZO"));
-        QCoreApplication::setApplicationName(QStringLiteral("kzo-assistant"));
-        QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
+        actAsTheProgramOnLoopback();
     }
 
     void init()
     {
-        {
-            QSettings s = userSettings();
-            s.clear();
-            s.sync();
-        }
+        clearUserSettings();
         for (const char* k : {"login_server_url", "reg_server_url", "forget_password_url", "email", "password", "ssid",
                               "currentloginUser"})
             appModel().setValue(k, QString());

@@ -24,11 +24,6 @@ QString md5(const QString& s)
     return QString::fromLatin1(QCryptographicHash::hash(s.toUtf8(), QCryptographicHash::Md5).toHex());
 }
 
-QSettings userSettings()
-{
-    return QSettings(QStringLiteral("KZO"), GlobalCfg::instance()->settingsApp);
-}
-
 } // namespace
 
 class TestOnlineLogin : public QObject {
@@ -64,18 +59,12 @@ class TestOnlineLogin : public QObject {
 private slots:
     void initTestCase()
     {
-        QCoreApplication::setOrganizationName(QStringLiteral("KZO"));
-        QCoreApplication::setApplicationName(QStringLiteral("kzo-assistant"));
-        QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
+        actAsTheProgramOnLoopback();
     }
 
     void init()
     {
-        {
-            QSettings s = userSettings();
-            s.clear();
-            s.sync();
-        }
+        clearUserSettings();
         for (const char* k : {"login_server_url", "email", "password", "ssid", "currentloginUser"})
             appModel().setValue(k, QString());
         appModel().setValue("series", QStringLiteral("KG1"));

@@ -109,22 +109,13 @@ class TestOnlineUploader : public QObject {
 
     QByteArray download(const QString& fileId)
     {
-        QNetworkAccessManager nam;
-        QNetworkRequest req{QUrl(appModel().value("firmware_download_server_url"))};
-        req.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
-        std::unique_ptr<QNetworkReply> reply(nam.post(req, "ssid=S-test&id=" + fileId.toUtf8()));
-        if (!QTest::qWaitFor([&] { return reply->isFinished(); }, waitMs))
-            return {};
-        return reply->readAll();
+        return downloadImage(appModel().value("firmware_download_server_url"), fileId, waitMs);
     }
 
 private slots:
     void initTestCase()
     {
-        QCoreApplication::setOrganizationName(QStringLiteral("KZO"));
-        QCoreApplication::setApplicationName(QStringLiteral("kzo-assistant"));
-        // The simulator is on loopback; a proxy from the environment must not get in between.
-        QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
+        actAsTheProgramOnLoopback();
         QVERIFY(QFileInfo::exists(QStringLiteral(KZO_BIN_DIR "/kzo-updsim")));
     }
 

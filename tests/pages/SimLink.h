@@ -10,7 +10,13 @@ namespace kzo::test {
 
 class SimLink {
 public:
-    explicit SimLink(const QString& port)
+    // What happens to the serial port when the link object goes: KeepPort
+    // leaves it to the code under test (start-up stops the finder before the
+    // link is shut down by someone else).
+    enum PortAtEnd { ClosePort, KeepPort };
+
+    explicit SimLink(const QString& port, PortAtEnd atEnd = ClosePort)
+        : atEnd_(atEnd)
     {
         FinderOptions options;
         options.ports = {port.toStdString()};
@@ -21,14 +27,24 @@ public:
     }
     ~SimLink()
     {
-        stopDeviceFinder();
-        setDeviceListener(nullptr);
-        orb::simpleDevIo().close();
+        stop();
+        if (atEnd_ == ClosePort)
+            orb::simpleDevIo().close();
     }
     SimLink(const SimLink&) = delete;
     SimLink& operator=(const SimLink&) = delete;
 
+    // Stops the finder; the port stays as it is. Safe to call again.
+    void stop()
+    {
+        stopDeviceFinder();
+        setDeviceListener(nullptr);
+    }
+
     static bool open() { return !orb::simpleDevIo().connectedPort().empty(); }
+
+private:
+    PortAtEnd atEnd_;
 };
 
 } // namespace kzo::test

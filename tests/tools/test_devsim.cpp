@@ -1,5 +1,6 @@
 // kzo-devsim driven as a child process over its pty, with the program's codec.
 #include "DevsimSession.h"
+#include "support/ProgramRun.h"
 
 #include "protocol/FrameCodec.h"
 
@@ -71,26 +72,12 @@ int packet(DevsimSession& s, uint16_t id, uint16_t seq, const Bytes& payload, in
     return a ? a->byte(26) : -1;
 }
 
-struct Run {
-    int code = -1; // -1: did not end normally in time
-    QByteArray out, err;
-};
+using Run = kzo::test::ProgramRun;
 
 // Runs the simulator to its end, the port left alone.
 Run runDevsim(const QStringList& args)
 {
-    QProcess p;
-    p.start(QStringLiteral(KZO_BIN_DIR "/kzo-devsim"), args);
-    Run r;
-    if (!p.waitForStarted(10000) || !p.waitForFinished(20000)) {
-        p.kill();
-        p.waitForFinished(5000);
-        return r;
-    }
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    return kzo::test::runProgram(QStringLiteral("kzo-devsim"), args);
 }
 
 // A process this test does not own through QProcess, killed if still there.

@@ -6,14 +6,19 @@
 
 #include "commands/qAppModel.h"
 #include "commands/qConnector.h"
+#include "app/framework/HelpView.h"
 #include "upgrade/updater/UpgradeHost.h"
+#include "upgrade/updater/qUpdater.h"
 #include "widgets/MessageBoxes.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QList>
 #include <QString>
 #include <QTimer>
+#include <QTest>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -150,5 +155,31 @@ void answerModal(QObject* context, std::function<void(T*)> act)
     });
     poll->start();
 }
+
+// The base of the dialog's test classes: the dialog under test (made by each
+// test) and its widgets read by object name.
+class UpdaterDialogTest : public QObject {
+protected:
+    std::unique_ptr<qUpdater> dlg;
+
+    template <class T>
+    T* child(const char* name) const
+    {
+        return dlg->findChild<T*>(QLatin1String(name));
+    }
+    QString status() const { return child<QLabel>("label_Status")->text(); }
+    QString web() const { return child<HelpView>("webView")->html(); }
+    bool shown(const char* name) const { return !child<QWidget>(name)->isHidden(); }
+    bool enabled(const char* name) const { return child<QWidget>(name)->isEnabled(); }
+
+    // Shown for `module` the way the upgrade page does it: the opening, then
+    // the (modal) run.
+    void open(int module = 1)
+    {
+        QVERIFY(dlg->setModuleId(module));
+        emit dlg->signal_EnterPage();
+        dlg->show();
+    }
+};
 
 } // namespace kzo::test

@@ -48,33 +48,13 @@ public slots:
     void open(const QUrl& url) { opened << url; }
 };
 
-class TestUpdaterDialog : public QObject {
+class TestUpdaterDialog : public UpdaterDialogTest {
     Q_OBJECT
 
     std::unique_ptr<qConnector> connector;
     std::unique_ptr<orb::DevUpgrade> engine;
     std::unique_ptr<DataUploader> uploader;
     std::unique_ptr<FakeUpgradeHost> host;
-    std::unique_ptr<qUpdater> dlg;
-
-    template <class T>
-    T* child(const char* name) const
-    {
-        return dlg->findChild<T*>(QLatin1String(name));
-    }
-    QString status() const { return child<QLabel>("label_Status")->text(); }
-    QString web() const { return child<HelpView>("webView")->html(); }
-    bool shown(const char* name) const { return !child<QWidget>(name)->isHidden(); }
-    bool enabled(const char* name) const { return child<QWidget>(name)->isEnabled(); }
-
-    // Shown for module 1 with the device connected, through the page's opening.
-    void openFor(int module)
-    {
-        QVERIFY(dlg->setModuleId(module));
-        // As the upgrade page does it: the opening, then the (modal) run.
-        emit dlg->signal_EnterPage();
-        dlg->show();
-    }
 
 private slots:
     void init()
@@ -143,7 +123,7 @@ private slots:
         appModel().setValue("fw_mc", QStringLiteral("1.2.3.4"));
         appModel().setValue("fw_imu", QStringLiteral("3.1"));
         appModel().setValue("receiver_freq", QStringLiteral("5.8G"));
-        openFor(module);
+        open(module);
         QCOMPARE(child<QLabel>("label_product")->text(), name);
         QCOMPARE(child<QLabel>("label_version_cur")->text(), version);
         // Not connected: the check is not even tried.
@@ -153,7 +133,7 @@ private slots:
     void refreshWithoutServerConfigIsANetworkError()
     {
         linkUp(*connector);
-        openFor(1);
+        open(1);
         QCOMPARE(status(), QStringLiteral("<div style=\"color: red;\">Network error! Please</div>"));
         QVERIFY(shown("buttonRefresh"));
         QVERIFY(!web().contains(QStringLiteral("No firmware updates!")));
@@ -164,7 +144,7 @@ private slots:
     {
         linkUp(*connector);
         appModel().setValue("firmware_download_server_url", QStringLiteral("http://127.0.0.1:9/download"));
-        openFor(1);
+        open(1);
         FirmwareDataInfo f = offer(1, 2048);
         dlg->onFirmwareCheckResult(f);
         QCOMPARE(dlg->downloadState(), 1);
@@ -180,7 +160,7 @@ private slots:
     {
         linkUp(*connector);
         appModel().setValue("firmware_download_server_url", QStringLiteral("http://127.0.0.1:9/download"));
-        openFor(1);
+        open(1);
         FirmwareDataInfo f = offer(1, 2048, QStringLiteral("abc"));
         dlg->onFirmwareCheckResult(f);
         QCOMPARE(dlg->downloadState(), 1);
@@ -208,7 +188,7 @@ private slots:
     void offerWithoutSizeMeansNoUpdates()
     {
         linkUp(*connector);
-        openFor(1);
+        open(1);
         FirmwareDataInfo f = offer(1, 0);
         dlg->onFirmwareCheckResult(f);
         QVERIFY(web().contains(QStringLiteral("No firmware updates!")));
@@ -224,7 +204,7 @@ private slots:
     void failedCheckIsANetworkError()
     {
         linkUp(*connector);
-        openFor(1);
+        open(1);
         const QString before = web();
         FirmwareDataInfo f = offer(1, 0);
         f.failed = true;
@@ -289,7 +269,7 @@ private slots:
     {
         linkUp(*connector);
         appModel().setValue("ssid", QString());
-        openFor(1);
+        open(1);
         QCOMPARE(status(), QStringLiteral("<div style=\"color: red;\">Network error! Please</div>"));
         QCOMPARE(host->loginRequests, 0);
         QVERIFY(shown("buttonRefresh"));
@@ -297,7 +277,7 @@ private slots:
 
     void reconnectWhileIdleCloses()
     {
-        openFor(1);
+        open(1);
         QVERIFY(dlg->isVisible());
         linkUp(*connector);
         QVERIFY(!dlg->isVisible());
@@ -309,7 +289,7 @@ private slots:
     {
         appModel().setValue("fw_mc", QStringLiteral("1.0"));
         linkUp(*connector);
-        openFor(1);
+        open(1);
         QCOMPARE(child<QLabel>("label_version_cur")->text(), QStringLiteral("1.0"));
         linkDown(*connector);
         QCOMPARE(child<QLabel>("label_version_cur")->text(), QStringLiteral("--"));
@@ -328,7 +308,7 @@ private slots:
     {
         QFETCH(int, appStatus);
         linkUp(*connector);
-        openFor(1);
+        open(1);
         appModel().setStatus(appStatus);
         dlg->cmdRefresh();
         QCOMPARE(appModel().status(), appStatus);
@@ -340,7 +320,7 @@ private slots:
 
     void exitEndsALeftOverUpgradeStatus()
     {
-        openFor(1);
+        open(1);
         // The engine is idle; a status 1 left behind is ended by the close.
         appModel().setStatus(AppUpgrading);
         dlg->cmdExit();
@@ -351,7 +331,7 @@ private slots:
     {
         linkUp(*connector);
         appModel().setValue("firmware_download_server_url", QStringLiteral("http://127.0.0.1:9/download"));
-        openFor(1);
+        open(1);
         FirmwareDataInfo f = offer(1, 2048);
         dlg->onFirmwareCheckResult(f);
         QCOMPARE(dlg->downloadState(), 1);
@@ -458,7 +438,7 @@ private slots:
     {
         linkUp(*connector);
         appModel().setValue("firmware_download_server_url", QStringLiteral("http://127.0.0.1:9/download"));
-        openFor(1);
+        open(1);
         FirmwareDataInfo f = offer(1, 2048);
         f.version = QStringLiteral("<img src=x>2.0");
         f.infoUrl = QStringLiteral("javascript:alert(1)");

@@ -46,7 +46,7 @@ void savePicture(QWidget* w, const QString& name)
 
 } // namespace
 
-class TestUpdaterFlow : public QObject {
+class TestUpdaterFlow : public UpdaterDialogTest {
     Q_OBJECT
 
     std::unique_ptr<UpdSim> sim;
@@ -56,16 +56,6 @@ class TestUpdaterFlow : public QObject {
     std::unique_ptr<orb::DevUpgrade> engine;
     std::unique_ptr<DataUploader> uploader;
     std::unique_ptr<FakeUpgradeHost> host;
-    std::unique_ptr<qUpdater> dlg;
-
-    template <class T>
-    T* child(const char* name) const
-    {
-        return dlg->findChild<T*>(QLatin1String(name));
-    }
-    QString status() const { return child<QLabel>("label_Status")->text(); }
-    bool shown(const char* name) const { return !child<QWidget>(name)->isHidden(); }
-    bool enabled(const char* name) const { return child<QWidget>(name)->isEnabled(); }
 
     // Simulator, server configuration, a linked device with `l` as its boot loader, the dialog.
     bool start(const QStringList& simArgs, std::unique_ptr<UpdaterLoader> l = std::make_unique<UpdaterLoader>())
@@ -91,14 +81,6 @@ class TestUpdaterFlow : public QObject {
         return true;
     }
 
-    void open(int module = 1)
-    {
-        QVERIFY(dlg->setModuleId(module));
-        // As the upgrade page does it: the opening, then the (modal) run.
-        emit dlg->signal_EnterPage();
-        dlg->show();
-    }
-
     // Opens the dialog and waits for the download to end either way.
     void openAndDownload()
     {
@@ -111,13 +93,7 @@ class TestUpdaterFlow : public QObject {
     // The image as the simulator serves it.
     QByteArray servedImage(const QString& fileId = QStringLiteral("mc-2.0.0.0"))
     {
-        QNetworkAccessManager nam;
-        QNetworkRequest req{QUrl(sim->base + QStringLiteral("download"))};
-        req.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
-        std::unique_ptr<QNetworkReply> r(nam.post(req, "ssid=S-test&id=" + fileId.toUtf8()));
-        if (!QTest::qWaitFor([&] { return r->isFinished(); }, waitMs))
-            return {};
-        return r->readAll();
+        return downloadImage(sim->base + QStringLiteral("download"), fileId, waitMs);
     }
 
     // The simulator's offer for the main controller, taken while the dialog is hidden.
@@ -152,9 +128,7 @@ class TestUpdaterFlow : public QObject {
 private slots:
     void initTestCase()
     {
-        QCoreApplication::setOrganizationName(QStringLiteral("KZO"));
-        QCoreApplication::setApplicationName(QStringLiteral("kzo-assistant"));
-        QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
+        actAsTheProgramOnLoopback();
         QVERIFY(QFileInfo::exists(QStringLiteral(KZO_BIN_DIR "/kzo-updsim")));
     }
 

@@ -1,5 +1,6 @@
 // The logger's line format, colours, counter, progress bar and thread safety.
 #include "support/LogCapture.h"
+#include "support/PseudoTerminal.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -13,7 +14,6 @@
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <termios.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -21,56 +21,10 @@
 extern char** environ;
 
 using kzo::test::LogCapture;
+using kzo::test::PseudoTerminal;
 using kzo::test::logHeader;
 
 namespace {
-
-// A pseudo terminal whose slave side stands in for an interactive console.
-class PseudoTerminal {
-public:
-    PseudoTerminal()
-    {
-        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
-            return;
-        slave_ = ::open(::ptsname(master_), O_RDWR | O_NOCTTY);
-        if (slave_ < 0)
-            return;
-        termios t{};
-        ::tcgetattr(slave_, &t);
-        ::cfmakeraw(&t); // no "\n" -> "\r\n" translation
-        ::tcsetattr(slave_, TCSANOW, &t);
-    }
-    ~PseudoTerminal()
-    {
-        if (slave_ >= 0)
-            ::close(slave_);
-        if (master_ >= 0)
-            ::close(master_);
-    }
-    bool ok() const { return master_ >= 0 && slave_ >= 0; }
-    int slave() const { return slave_; }
-    // Reads what has been written so far (waits briefly for the first bytes).
-    QByteArray drain()
-    {
-        QByteArray out;
-        pollfd p{master_, POLLIN, 0};
-        int wait = 2000;
-        while (::poll(&p, 1, wait) > 0 && (p.revents & POLLIN)) {
-            char buf[1024];
-            const ssize_t n = ::read(master_, buf, sizeof buf);
-            if (n <= 0)
-                break;
-            out.append(buf, static_cast<int>(n));
-            wait = 100;
-        }
-        return out;
-    }
-
-private:
-    int master_ = -1;
-    int slave_ = -1;
-};
 
 // A pipe whose ends the test closes when it wants; both closed at the end.
 struct Pipe {

@@ -1,8 +1,10 @@
 #pragma once
 // A main window with the three page containers of this configuration, the
 // command queue and the connection manager, all on a given device I/O.
+#include "app/Language.h"
 #include "app/framework/PageContainers.h"
 #include "app/qMainFrame.h"
+#include "commands/qAppModel.h"
 #include "commands/qCmdQueue.h"
 #include "commands/qConnector.h"
 #include "link/DevIo.h"
@@ -10,6 +12,17 @@
 #include <memory>
 
 namespace kzo::test {
+
+// The state each frame test starts from: English, navigation allowed, the
+// program idle and no page holding the navigation.
+inline void resetFrameState()
+{
+    kzo::app::setCurrentLocale(QStringLiteral("en_US"));
+    appModel().setValue("language", QStringLiteral("en_US"));
+    qMainFrame::setNavigationAllowed(true);
+    appModel().setStatus(AppIdle);
+    appModel().setNavigationBusy(0);
+}
 
 struct FrameFixture {
     orb::qCmdQueue queue;

@@ -132,11 +132,7 @@ private slots:
     void init()
     {
         io.clearWritten();
-        kzo::app::setCurrentLocale(QStringLiteral("en_US"));
-        appModel().setValue("language", QStringLiteral("en_US"));
-        qMainFrame::setNavigationAllowed(true);
-        appModel().setStatus(AppIdle);
-        appModel().setNavigationBusy(0);
+        kzo::test::resetFrameState();
         for (const char* k : versionKeys)
             appModel().setValue(k, QString());
     }

@@ -70,11 +70,7 @@ private slots:
 
     void init()
     {
-        kzo::app::setCurrentLocale(QStringLiteral("en_US"));
-        appModel().setValue("language", QStringLiteral("en_US"));
-        qMainFrame::setNavigationAllowed(true);
-        appModel().setStatus(AppIdle);
-        appModel().setNavigationBusy(0);
+        kzo::test::resetFrameState();
     }
 
     void cleanup() { appModel().setStatus(AppIdle); }

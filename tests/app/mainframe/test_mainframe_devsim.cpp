@@ -8,7 +8,6 @@
 #include "app/LinkShutdown.h"
 #include "app/config/GlobalCfg.h"
 #include "commands/qAppModel.h"
-#include "link/DeviceFinder.h"
 #include "link/SimpleDevIo.h"
 #include "widgets/qPageButton.h"
 #include "protocol/FrameCodec.h"
@@ -41,27 +40,6 @@ public:
             ++connects;
         else if (event->kind == EvDisconnected)
             ++disconnects;
-    }
-};
-
-// The device finder on one port, as start-up runs it: started here, stopped
-// before the link is shut down.
-class Finder {
-public:
-    explicit Finder(const QString& port)
-    {
-        FinderOptions options;
-        options.ports = {port.toStdString()};
-        options.useUdev = false;
-        setFinderOptions(options);
-        setDeviceListener(&orb::simpleDevIo());
-        startDeviceFinder();
-    }
-    ~Finder() { stop(); }
-    void stop()
-    {
-        stopDeviceFinder();
-        setDeviceListener(nullptr);
     }
 };
 
@@ -155,7 +133,8 @@ private slots:
         FrameFixture fx(orb::simpleDevIo());
         LinkEventCounter counter;
         orb::simpleDevIo().addListener(&counter);
-        Finder finder(sim.port());
+        // The finder as start-up runs it: stopped before the link is shut down.
+        SimLink finder(sim.port(), SimLink::KeepPort);
         QTRY_VERIFY_WITH_TIMEOUT(fx.connector.isConnected(), 10000);
         if (unplugFirst) {
             sim.stop();
