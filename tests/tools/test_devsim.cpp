@@ -1,4 +1,5 @@
 // kzo-devsim driven as a child process over its pty, with the program's codec.
+#include "support/SignalChild.h"
 #include "DevsimSession.h"
 #include "support/ProgramRun.h"
 
@@ -686,7 +687,7 @@ void TestDevsim::unplugSignalRemovesTheLink()
     QCOMPARE(QFileInfo(link).symLinkTarget(), s.portPath());
     QCOMPARE(status(s), 0);
 
-    QCOMPARE(::kill(static_cast<pid_t>(s.process().processId()), SIGUSR1), 0);
+    QVERIFY(kzo::test::signalChild(s.process().processId(), SIGUSR1));
     QVERIFY(s.waitHangUp(15000));
     QVERIFY(s.process().waitForFinished(10000));
     QCOMPARE(s.process().exitStatus(), QProcess::NormalExit);
@@ -711,7 +712,7 @@ void TestDevsim::replugAtTheSameLink()
     QCOMPARE(status(s, led), 0x40);
 
     for (int plug = 1; plug <= 2; ++plug) {
-        QCOMPARE(::kill(static_cast<pid_t>(s.process().processId()), SIGUSR1), 0);
+        QVERIFY(kzo::test::signalChild(s.process().processId(), SIGUSR1));
         QVERIFY(s.waitHangUp(15000));
         // Gone while unplugged.
         QVERIFY(!QFileInfo(link).isSymLink());

@@ -1,6 +1,7 @@
 // The engine in-process on the serial device I/O, against kzo-devsim: a
 // device that falls silent mid-transfer, and one that is unplugged and
 // plugged in again.
+#include "support/SignalChild.h"
 #include "support/LogCapture.h"
 #include "SimProcess.h"
 
@@ -94,9 +95,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(link.connected, 10000);
         flash(pattern(128 * 1024));
         QTRY_VERIFY_WITH_TIMEOUT(engine->progress() >= 5, 30000);
-        ::kill(static_cast<pid_t>(sim.pid()), SIGSTOP); // no answer from now on
+        QVERIFY(kzo::test::signalChild(sim.pid(), SIGSTOP)); // no answer from now on
         QTRY_VERIFY_WITH_TIMEOUT(engine->isIdle(), 20000);
-        ::kill(static_cast<pid_t>(sim.pid()), SIGCONT);
+        QVERIFY(kzo::test::signalChild(sim.pid(), SIGCONT));
         QVERIFY(!engine->upgradeResult());
         QVERIFY(log.hasLine("Upgrade", "try 3 times!"));
         QVERIFY(log.hasLine("Upgrade", "failure !"));

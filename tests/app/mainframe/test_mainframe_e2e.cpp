@@ -5,6 +5,7 @@
 // must be the image the server served. The same flow also meets a loader
 // that never starts and a device pulled out half-way: each ends in the
 // "Failure" box with the program idle and nothing stored.
+#include "support/SignalChild.h"
 #include "online/OnlineTestSupport.h"
 #include "pages/DevSimProcess.h"
 #include "pages/SimLink.h"
@@ -162,7 +163,7 @@ private slots:
             user.duringUpgrade = [&] {
                 if (!sim.log().contains("data packet 200 accepted"))
                     return false;
-                pulled = ::kill(static_cast<pid_t>(sim.pid()), SIGUSR1) == 0;
+                pulled = kzo::test::signalChild(sim.pid(), SIGUSR1);
                 return true;
             };
         }

@@ -2,6 +2,7 @@
 // second instance is refused, a disabled version does not start, and a whole
 // run against the device simulator shows the live channels (read back from
 // the window's widgets; the screenshot is kept in the test output folder).
+#include "support/SignalChild.h"
 #include "app/SingleInstance.h"
 #include "pages/DevSimProcess.h"
 
@@ -96,8 +97,9 @@ QMap<QString, QString> widgetValues(QProcess& p, const QString& shot)
 {
     const QString valuesPath = shot + QStringLiteral(".values");
     QFile::remove(valuesPath);
-    ::kill(static_cast<pid_t>(p.processId()), SIGUSR1);
     QMap<QString, QString> values;
+    if (!kzo::test::signalChild(p.processId(), SIGUSR1))
+        return values;
     if (!QTest::qWaitFor([&] { return QFile::exists(valuesPath); }, 15000))
         return values;
     QFile f(valuesPath);
