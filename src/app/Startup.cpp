@@ -179,6 +179,10 @@ int run(int argc, char** argv)
 
     auto window = std::make_unique<qMainFrame>();
     setMainFrame(window.get());
+    // Armed before the splash wait: the pages start talking to the device
+    // during it, and an unattended run may ask for its picture from then on
+    // (an unarmed SIGUSR1 would end the program).
+    ScreenshotOnSignal screenshots(window.get());
     io->addListener(window.get());
 
     auto pages = std::make_unique<PageSetup>(*window, args.allPages);
@@ -220,7 +224,6 @@ int run(int argc, char** argv)
     // be activated; the server is asked all the same.
     QTimer::singleShot(1000, window.get(), [w = window.get()] { w->fetchServerConfigOnce(); });
     splash->finish(window.get());
-    ScreenshotOnSignal screenshots(window.get());
     QuitOnSignal quitOnSignal;
 
     appModel().setStatus(AppIdle);
