@@ -48,3 +48,21 @@ macro(kzo_add_existing_subdirs)
         endif()
     endforeach()
 endmacro()
+
+# kzo_add_x11_run(test) runs an existing Qt Test executable a second time on
+# a real X server (Xvfb, xcb platform): focus, default buttons and window
+# activation behave there as on a desktop, not as on the offscreen platform.
+function(kzo_add_x11_run name)
+    find_program(KZO_XVFB_RUN xvfb-run)
+    if(NOT TARGET ${name} OR NOT KZO_XVFB_RUN)
+        return()
+    endif()
+    add_test(NAME ${name}_x11 COMMAND ${KZO_XVFB_RUN} -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:${name}>)
+    get_test_property(${name} TIMEOUT timeout)
+    set(tmp ${CMAKE_BINARY_DIR}/test-home/${name}_x11)
+    set_tests_properties(${name}_x11 PROPERTIES
+        TIMEOUT ${timeout}
+        LABELS "x11"
+        RESOURCE_LOCK xvfb
+        ENVIRONMENT "QT_QPA_PLATFORM=xcb;XDG_CONFIG_HOME=${tmp}/config;XDG_DATA_HOME=${tmp}/data;XDG_RUNTIME_DIR=${tmp}/run;HOME=${tmp};QTWEBENGINE_DISABLE_SANDBOX=1;ASAN_OPTIONS=detect_leaks=0;UBSAN_OPTIONS=print_stacktrace=1")
+endfunction()

@@ -140,8 +140,12 @@ void qLogin::buildUi()
     pushButtonCancel->setObjectName(QStringLiteral("pushButtonCancel"));
     pushButtonCancel->setGeometry(240, 244, 100, 30);
     pushButtonCancel->setAccessibleName(pushButtonCancel->text());
-    for (QPushButton* b : {pushButtonLogin, pushButtonCancel})
+    for (QPushButton* b : {pushButtonLogin, pushButtonCancel}) {
         b->setStyleSheet(QString::fromLatin1(buttonStyle));
+        // Return always signs in: a button that once had the focus must not
+        // stay the default (on X11 Return then pressed Cancel after an error).
+        b->setAutoDefault(false);
+    }
 
     setTabOrder(lineEditEmail, lineEditPassword);
     setTabOrder(lineEditPassword, checkBoxKeep);

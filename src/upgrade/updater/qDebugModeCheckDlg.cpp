@@ -29,6 +29,9 @@ qDebugModeCheckDlg::qDebugModeCheckDlg(QWidget* parent) : QDialog(parent)
     pushButtonCancel = new QPushButton(tr("Cancel"), this);
     pushButtonCancel->setObjectName(QStringLiteral("pushButtonCancel"));
     pushButtonCancel->setAccessibleName(pushButtonCancel->text());
+    // Return is always OK, whichever button had the focus before.
+    pushButtonOK->setAutoDefault(false);
+    pushButtonCancel->setAutoDefault(false);
 
     auto* form = new QFormLayout;
     form->addRow(tr("Username"), lineEditUsername);
