@@ -214,16 +214,16 @@ ParseResult parseOptions(const QStringList& args, Options& o, QString* text, QSt
     }
 
     for (const QString& faultArg : p.values(fault)) {
-        QString spec = faultArg;
+        QString faultText = faultArg;
         int count = -1;
-        if (const qsizetype star = spec.indexOf(QLatin1Char('*')); star >= 0) {
+        if (const qsizetype star = faultText.indexOf(QLatin1Char('*')); star >= 0) {
             bool good = false;
-            count = spec.mid(star + 1).toInt(&good);
+            count = faultText.mid(star + 1).toInt(&good);
             if (!good || count < 1)
                 count = 0;
-            spec.truncate(star);
+            faultText.truncate(star);
         }
-        const QStringList parts = spec.split(QLatin1Char('@'));
+        const QStringList parts = faultText.split(QLatin1Char('@'));
         Fault f{};
         if (count == 0 || parts.size() != 2 || !faultFromName(parts[0], &f) || !routes.contains(parts[1])) {
             *text = QStringLiteral("--fault: cannot read \"%1\" (KIND@ROUTE or KIND@ROUTE*N, N >= 1)").arg(faultArg);
