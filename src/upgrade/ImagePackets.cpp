@@ -83,13 +83,18 @@ BuiltImage buildCanImage(std::span<const uint8_t> image, uint8_t flag, uint8_t m
 
 ImuPacketList buildImuImage(std::span<const uint8_t> image)
 {
+    return buildImuImage(image, cmdid::ImuBlock);
+}
+
+ImuPacketList buildImuImage(std::span<const uint8_t> image, uint16_t blockId)
+{
     ImuPacketList out;
     auto length = std::make_unique<DevCmdWriteT<cmd_gimbal_length>>(cmdid::ImuLength);
     kzo::frame::writeU32(length->payload(), static_cast<uint32_t>(image.size()));
     out.push_back(std::move(length));
     for (size_t at = 0; at < image.size(); at += imuBlockSize) {
         const size_t n = std::min<size_t>(imuBlockSize, image.size() - at);
-        auto block = std::make_unique<DevCmdWriteT<cmd_gimbal_data>>(cmdid::ImuBlock);
+        auto block = std::make_unique<DevCmdWriteT<cmd_gimbal_data>>(blockId);
         std::memcpy(block->data()->data, image.data() + at, n);
         out.push_back(std::move(block));
     }

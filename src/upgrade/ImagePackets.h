@@ -40,5 +40,7 @@ BuiltImage buildCanImage(std::span<const uint8_t> image, uint8_t flag, uint8_t m
 
 // IMU path: the length, then blocks of 128 bytes (the last zero-filled).
 ImuPacketList buildImuImage(std::span<const uint8_t> image);
+// The same with the blocks sent under `blockId` instead of 0x02B7.
+ImuPacketList buildImuImage(std::span<const uint8_t> image, uint16_t blockId);
 
 } // namespace orb::upgrade

@@ -55,6 +55,20 @@ Logger& logger()
     return *l;
 }
 
+// The output is about to change: what was waiting belongs to the old one,
+// and a writer waiting for that one stops waiting.
+void forgetOutput(Logger& l)
+{
+    l.dropped += l.queue.size();
+    l.queue.clear();
+    l.queuedBytes = 0;
+    l.sink.reset();
+    if (l.wakeFd >= 0) {
+        const uint64_t one = 1;
+        [[maybe_unused]] ssize_t n = ::write(l.wakeFd, &one, sizeof one);
+    }
+}
+
 // The sink for the current target, reopened when the target now names
 // another file; null when the target is closed.
 Sink* currentSink(Logger& l)
@@ -65,15 +79,8 @@ Sink* currentSink(Logger& l)
         return nullptr;
     }
     if (!l.sink || l.sink->device != st.st_dev || l.sink->inode != st.st_ino) {
-        // What was waiting belongs to the old output.
-        l.dropped += l.queue.size();
-        l.queue.clear();
-        l.queuedBytes = 0;
+        forgetOutput(l);
         l.sink = kzo::log::openSink(l.target, st);
-        if (l.wakeFd >= 0) {
-            const uint64_t one = 1;
-            [[maybe_unused]] ssize_t n = ::write(l.wakeFd, &one, sizeof one);
-        }
     }
     return l.sink.get();
 }
@@ -274,14 +281,7 @@ void setOutputFd(int fd)
     l.target = fd < 0 ? STDOUT_FILENO : fd;
     l.lastWasNewline = true;
     // Reopened at the next line, even when the number names the same file.
-    l.dropped += l.queue.size();
-    l.queue.clear();
-    l.queuedBytes = 0;
-    l.sink.reset();
-    if (l.wakeFd >= 0) {
-        const uint64_t one = 1;
-        [[maybe_unused]] ssize_t n = ::write(l.wakeFd, &one, sizeof one);
-    }
+    forgetOutput(l);
 }
 
 int sequence()

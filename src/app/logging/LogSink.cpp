@@ -88,7 +88,6 @@ std::shared_ptr<Sink> openSink(int target, const struct stat& st)
         // descriptor the shell or other programs share with us.
         const std::string self = "/proc/self/fd/" + std::to_string(target);
         s->fd = ::open(self.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        s->nonBlocking = s->fd >= 0;
     }
     if (s->fd < 0) {
         s->fd = ::fcntl(target, F_DUPFD_CLOEXEC, 3);

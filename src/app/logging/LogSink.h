@@ -11,7 +11,6 @@ namespace kzo::log {
 struct Sink {
     int fd = -1; // owned
     bool socket = false; // written with send(): non-blocking and no SIGPIPE per call
-    bool nonBlocking = false; // fd has its own non-blocking open file description
     bool mayBlock = false; // a pipe or device that could not be given one: polled first
     bool raisesSigpipe = false; // a pipe: writing after the reader left raises SIGPIPE
     bool colour = false; // a terminal

@@ -2,34 +2,20 @@
 
 #include "app/logging/Log.h"
 #include "commands/CommandCatalogue.h"
-#include "commands/PayloadTypes.h"
+#include "upgrade/ImagePackets.h"
 
-#include <algorithm>
-#include <cstring>
+#include <iterator>
 
 namespace kzo::upgrade {
-
-namespace {
-constexpr size_t blockBytes = sizeof(cmd_gimbal_data);
-}
 
 GimbalUpgradeRun::GimbalUpgradeRun(Sender send) : send(std::move(send)) {}
 
 std::vector<std::unique_ptr<orb::DevCmd>> GimbalUpgradeRun::buildCommands(std::span<const uint8_t> image,
                                                                            bool enciphered)
 {
-    std::vector<std::unique_ptr<orb::DevCmd>> out;
-    auto length = std::make_unique<orb::DevCmdWriteT<cmd_gimbal_length>>(orb::cmdid::ImuLength);
-    kzo::frame::writeU32(length->payload(), static_cast<uint32_t>(image.size()));
-    out.push_back(std::move(length));
-    const uint16_t dataId = enciphered ? orb::cmdid::ImuBlock : orb::cmdid::ImuBlockAlt;
-    for (size_t at = 0; at < image.size(); at += blockBytes) {
-        const size_t n = std::min(blockBytes, image.size() - at);
-        auto block = std::make_unique<orb::DevCmdWriteT<cmd_gimbal_data>>(dataId);
-        std::memcpy(block->data()->data, image.data() + at, n);
-        out.push_back(std::move(block));
-    }
-    return out;
+    orb::upgrade::ImuPacketList packets =
+        orb::upgrade::buildImuImage(image, enciphered ? orb::cmdid::ImuBlock : orb::cmdid::ImuBlockAlt);
+    return {std::make_move_iterator(packets.begin()), std::make_move_iterator(packets.end())};
 }
 
 void GimbalUpgradeRun::begin(std::vector<std::unique_ptr<orb::DevCmd>> list)

@@ -1,7 +1,8 @@
 #pragma once
 // The firmware modules of the upgrade page: one row each, in display order,
-// with the mask bit that shows or hides the row and the application-model
-// keys its texts come from. Pure data and text helpers, no widgets.
+// with the mask bit that shows or hides the row. Their application-model keys
+// are the server's module table (online/ModuleSeries.h). Pure data and text
+// helpers, no widgets.
 #include <QString>
 #include <array>
 #include <string_view>
@@ -13,19 +14,18 @@ struct ModuleRow {
     const char* name;       // widget-name prefix: label_<name>, <name>_fw_version, ...
     const char* button;     // BTN_<...>
     int maskBit;            // 0: always shown
-    const char* firmwareKey; // version the offers are compared with
 };
 
 inline constexpr std::array<ModuleRow, 9> moduleRows = {{
-    {1, "mc", "BTN_MC", 0, "fw_mc"},
-    {2, "imu", "BTN_IMU", 1, "fw_imu"},
-    {4, "led", "BTN_LED", 2, "fw_led"},
-    {3, "gps", "BTN_GPS", 4, "fw_gps"},
-    {7, "pmu", "BTN_PMU", 8, "fw_pmu"},
-    {9, "receiver", "BTN_RECEIVER", 16, "fw_receiver"},
-    {10, "nv08c", "BTN_NV08C", 64, "fw_nv08c"},
-    {11, "glonass", "BTN_GLONASS", 32, "fw_glonass"},
-    {12, "cmu", "BTN_CMU", 128, "fw_cmu"},
+    {1, "mc", "BTN_MC", 0},
+    {2, "imu", "BTN_IMU", 1},
+    {4, "led", "BTN_LED", 2},
+    {3, "gps", "BTN_GPS", 4},
+    {7, "pmu", "BTN_PMU", 8},
+    {9, "receiver", "BTN_RECEIVER", 16},
+    {10, "nv08c", "BTN_NV08C", 64},
+    {11, "glonass", "BTN_GLONASS", 32},
+    {12, "cmu", "BTN_CMU", 128},
 }};
 
 // Rows hidden when the page is built: every one but the main controller's.

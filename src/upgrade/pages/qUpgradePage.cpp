@@ -7,6 +7,7 @@
 #include "commands/qAppModel.h"
 #include "commands/qConnector.h"
 #include "online/DataUploader.h"
+#include "online/ModuleSeries.h"
 #include "online/VersionCompare.h"
 #include "protocol/FrameCodec.h"
 #include "upgrade/updater/UpgradeHost.h"
@@ -207,9 +208,10 @@ void qUpgradePage::onFirmwareCheckResult(FirmwareDataInfo& info)
     if (appModel().status() == AppUpgrading)
         return;
     const int index = kzo::upgrade::rowIndexOf(info.deviceId);
-    if (index < 0)
+    const kzo::online::FirmwareModule* known = kzo::online::firmwareModule(info.deviceId);
+    if (index < 0 || !known)
         return;
-    const QString current = appModel().value(moduleRows[static_cast<size_t>(index)].firmwareKey);
+    const QString current = appModel().value(known->firmwareKey);
     const bool newer = kzo::online::compareVersion(current, info.version) >= 1;
     setButtonText(ui.rows[static_cast<size_t>(index)], info.deviceId,
                   (newer ? tr("New version available:") : tr("Latest version:")) + info.version);

@@ -137,15 +137,21 @@ void qUpdater::showWebText(const QString& text)
     webView->setHtml(QStringLiteral("<div style= \"font-size; 10px;\">") + text + QStringLiteral("</div>"));
 }
 
-void qUpdater::abortReply()
+QNetworkReply* qUpdater::releaseReply()
 {
-    if (!reply)
-        return;
     QNetworkReply* r = reply;
+    if (!r)
+        return nullptr;
     reply = nullptr;
     r->disconnect(this);
-    r->abort();
     r->deleteLater();
+    return r;
+}
+
+void qUpdater::abortReply()
+{
+    if (QNetworkReply* r = releaseReply())
+        r->abort();
 }
 
 // ------------------------------------------------------------------ opening
@@ -328,14 +334,11 @@ void qUpdater::downFileProgress(qint64 bytesReceived, qint64)
 
 void qUpdater::downloadFinished()
 {
-    QNetworkReply* r = reply;
+    QNetworkReply* r = releaseReply();
     if (!r) {
         downloadState_ = 0;
         return;
     }
-    reply = nullptr;
-    r->deleteLater();
-    r->disconnect(this);
     const int http = r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (kzo::online::replyFailed(r) || http < 200 || http > 299) {
         // The error path has already said "Network error"; an HTTP error

@@ -92,6 +92,8 @@ private:
     void buildUi();
     void showWebText(const QString& text);
     void abortReply();
+    // The reply in flight, no longer heard from and deleted later; null when none.
+    QNetworkReply* releaseReply();
     bool isConnected() const;
     void sendDebugRequest(const QString& user, const QString& password);
     void onPortOpened();

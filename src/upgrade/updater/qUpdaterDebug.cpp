@@ -82,15 +82,10 @@ void qUpdater::sendDebugRequest(const QString& user, const QString& password)
 
 void qUpdater::onReplayFinish()
 {
-    QNetworkReply* r = reply;
-    if (!r) {
-        debugState = 0;
-        return;
-    }
-    reply = nullptr;
-    r->deleteLater();
-    r->disconnect(this);
+    QNetworkReply* r = releaseReply();
     debugState = 0;
+    if (!r)
+        return;
     // Whatever went wrong, Refresh is there to start over.
     showRefresh(true);
     if (kzo::online::replyFailed(r)) {
