@@ -51,9 +51,13 @@ private slots:
         io = std::make_unique<FakeDevIo>();
         queue = std::make_unique<qCmdQueue>();
         io->addListener(queue.get());
+        finished.emplace(queue.get(), &qCmdQueue::queuefinished);
+        pos.emplace(queue.get(), &qCmdQueue::posChanged);
     }
     void cleanup()
     {
+        finished.reset();
+        pos.reset();
         queue.reset();
         io.reset();
     }
@@ -87,20 +91,17 @@ private slots:
 
     void startOnEmptyQueueDoesNothing()
     {
-        QSignalSpy finished(queue.get(), &qCmdQueue::queuefinished);
-        QSignalSpy pos(queue.get(), &qCmdQueue::posChanged);
         queue->start();
         QVERIFY(!queue->isRunning());
         QCOMPARE(io->writeCount(), 0);
         // Signals are queued in the order they happen, so anything the empty
         // start had emitted arrives before the signals of the next run.
-        auto c = command(0x02C0);
-        QVERIFY(queue->add(c, 0x02C1));
+        QVERIFY(enqueue(0x02C0, 0x02C1));
         queue->start();
         io->deliverId(0x02C1);
-        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
-        QCOMPARE(finished.at(0).at(0).toBool(), true);
-        QCOMPARE(intArgs(pos), (QList<int>{1}));
+        QTRY_COMPARE_WITH_TIMEOUT(finished->count(), 1, 5000);
+        QCOMPARE(finished->at(0).at(0).toBool(), true);
+        QCOMPARE(intArgs(*pos), (QList<int>{1}));
         QCOMPARE(io->writtenIds(), (std::vector<uint16_t>{0x02C0}));
     }
 
@@ -108,21 +109,16 @@ private slots:
     // serial listener does.
     void fiveAcknowledgedCommands()
     {
-        QSignalSpy finished(queue.get(), &qCmdQueue::queuefinished);
-        QSignalSpy pos(queue.get(), &qCmdQueue::posChanged);
-        for (const auto& p : orb::readAllSequence) {
-            auto c = command(p.command);
-            QVERIFY(queue->add(c, p.ack));
-        }
+        QVERIFY(enqueueReadAll());
         kzo::test::LogCapture log;
         queue->start();
         for (size_t i = 0; i < orb::readAllSequence.size(); ++i) {
             QTRY_COMPARE_WITH_TIMEOUT(io->writeCount(), static_cast<int>(i + 1), 5000);
             std::thread([&, i] { io->deliverId(orb::readAllSequence[i].ack, {0}); }).join();
         }
-        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
-        QCOMPARE(finished.at(0).at(0).toBool(), true);
-        QCOMPARE(intArgs(pos), (QList<int>{1, 2, 3, 4, 5}));
+        QTRY_COMPARE_WITH_TIMEOUT(finished->count(), 1, 5000);
+        QCOMPARE(finished->at(0).at(0).toBool(), true);
+        QCOMPARE(intArgs(*pos), (QList<int>{1, 2, 3, 4, 5}));
         std::vector<uint16_t> expected;
         for (const auto& p : orb::readAllSequence)
             expected.push_back(p.command);
@@ -136,14 +132,11 @@ private slots:
 
     void unansweredCommandIsSentFourTimesThenDropped()
     {
-        QSignalSpy finished(queue.get(), &qCmdQueue::queuefinished);
-        QSignalSpy pos(queue.get(), &qCmdQueue::posChanged);
-        auto c = command(0x02C0);
-        QVERIFY(queue->add(c, 0x02C1));
+        QVERIFY(enqueue(0x02C0, 0x02C1));
         kzo::test::LogCapture log;
         const int seq = kzo::log::sequence();
         queue->start();
-        QTRY_COMPARE_WITH_TIMEOUT(pos.count(), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(pos->count(), 1, 5000);
         QCOMPARE(io->writeCount(), 4);
         const auto at = io->writtenTimes();
         for (size_t i = 1; i < at.size(); ++i)
@@ -151,12 +144,12 @@ private slots:
         for (auto id : io->writtenIds())
             QCOMPARE(id, uint16_t(0x02C0));
 
-        QCOMPARE(pos.at(0).at(0).toInt(), 1);
+        QCOMPARE(pos->at(0).at(0).toInt(), 1);
         QVERIFY(log.bytes().contains(kzo::test::logHeader("CmdQueue", seq) + "try 3 times! failed. ID = 0x02c0\n"));
         // Dropping the last command leaves the run to end three expiries later,
         // and a run with a dropped command is not a success.
-        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
-        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        QTRY_COMPARE_WITH_TIMEOUT(finished->count(), 1, 5000);
+        QCOMPARE(finished->at(0).at(0).toBool(), false);
         QCOMPARE(io->writeCount(), 4);
         QVERIFY(log.bytes().contains("try 3 times! failed.\n"));
         QVERIFY(log.bytes().contains("CmdQueue error finished!\n"));
@@ -168,51 +161,45 @@ private slots:
     // failure.
     void givenUpCommandMakesTheRunFail()
     {
-        QSignalSpy finished(queue.get(), &qCmdQueue::queuefinished);
-        QSignalSpy pos(queue.get(), &qCmdQueue::posChanged);
         auto a = command(0x02C0);
         auto b = command(0x1244);
         QVERIFY(queue->add(a, 0x02C1));
         QVERIFY(queue->add(b, 0x1245));
         kzo::test::LogCapture log;
         queue->start();
-        QTRY_COMPARE_WITH_TIMEOUT(pos.count(), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(pos->count(), 1, 5000);
         QCOMPARE(io->writtenIds(), (std::vector<uint16_t>{0x02C0, 0x02C0, 0x02C0, 0x02C0, 0x1244}));
         io->deliverId(0x1245, {0});
-        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
-        QCOMPARE(finished.at(0).at(0).toBool(), false);
-        QCOMPARE(intArgs(pos), (QList<int>{1, 2}));
+        QTRY_COMPARE_WITH_TIMEOUT(finished->count(), 1, 5000);
+        QCOMPARE(finished->at(0).at(0).toBool(), false);
+        QCOMPARE(intArgs(*pos), (QList<int>{1, 2}));
         QVERIFY(!log.bytes().contains("All process success!"));
         QVERIFY(log.bytes().contains("CmdQueue error finished!\n"));
 
         // The next run starts clean and can succeed.
-        finished.clear();
-        auto c = command(0x02A2);
-        QVERIFY(queue->add(c, 0x02A1));
+        finished->clear();
+        QVERIFY(enqueue(0x02A2, 0x02A1));
         queue->start();
         io->deliverId(0x02A1);
-        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
-        QCOMPARE(finished.at(0).at(0).toBool(), true);
+        QTRY_COMPARE_WITH_TIMEOUT(finished->count(), 1, 5000);
+        QCOMPARE(finished->at(0).at(0).toBool(), true);
     }
 
     void droppedCommandsNextGetsOneResendFewer()
     {
-        QSignalSpy finished(queue.get(), &qCmdQueue::queuefinished);
         auto a = command(0x02C0);
         auto b = command(0x1244);
         QVERIFY(queue->add(a, 0x02C1));
         QVERIFY(queue->add(b, 0x1245));
         queue->start();
-        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
-        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        QTRY_COMPARE_WITH_TIMEOUT(finished->count(), 1, 10000);
+        QCOMPARE(finished->at(0).at(0).toBool(), false);
         QCOMPARE(io->writtenIds(),
             (std::vector<uint16_t>{0x02C0, 0x02C0, 0x02C0, 0x02C0, 0x1244, 0x1244, 0x1244}));
     }
 
     void wrongAcknowledgementIsIgnored()
     {
-        QSignalSpy pos(queue.get(), &qCmdQueue::posChanged);
-        QSignalSpy finished(queue.get(), &qCmdQueue::queuefinished);
         auto a = command(0x02C0);
         auto b = command(0x1244);
         QVERIFY(queue->add(a, 0x02C1));
@@ -221,20 +208,18 @@ private slots:
         io->deliverId(0x1245); // a later command's acknowledgement
         io->deliverId(0x02C0); // the command's own identifier
         QCoreApplication::processEvents();
-        QCOMPARE(pos.count(), 0);
+        QCOMPARE(pos->count(), 0);
         QCOMPARE(io->writtenIds(), (std::vector<uint16_t>{0x02C0}));
         io->deliverId(0x02C1);
         QCOMPARE(io->writtenIds(), (std::vector<uint16_t>{0x02C0, 0x1244}));
         io->deliverId(0x1245);
-        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
-        QCOMPARE(finished.at(0).at(0).toBool(), true);
-        QCOMPARE(intArgs(pos), (QList<int>{1, 2}));
+        QTRY_COMPARE_WITH_TIMEOUT(finished->count(), 1, 5000);
+        QCOMPARE(finished->at(0).at(0).toBool(), true);
+        QCOMPARE(intArgs(*pos), (QList<int>{1, 2}));
     }
 
     void disablingEndsTheRunAtTheNextExpiry()
     {
-        QSignalSpy finished(queue.get(), &qCmdQueue::queuefinished);
-        QSignalSpy pos(queue.get(), &qCmdQueue::posChanged);
         auto a = command(0x02C0);
         QVERIFY(queue->add(a, 0x02C1));
         kzo::test::LogCapture log;
@@ -242,38 +227,34 @@ private slots:
         queue->start();
         queue->setEnabled(false);
         io->deliverId(0x02C1); // ignored while disabled
-        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
-        QCOMPARE(finished.at(0).at(0).toBool(), false);
-        QCOMPARE(pos.count(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(finished->count(), 1, 5000);
+        QCOMPARE(finished->at(0).at(0).toBool(), false);
+        QCOMPARE(pos->count(), 0);
         QCOMPARE(io->writeCount(), 1);
         QVERIFY(log.bytes().contains(kzo::test::logHeader("CmdQueue", seq) + "Funcation Disabled !!!\n"));
         QVERIFY(log.bytes().contains("cmd queue error! pos = 1,ACK_ID = 0x02C1\n"));
         QCOMPARE(queue->size(), 0);
 
         // Starting while disabled fails at once.
-        finished.clear();
+        finished->clear();
         auto b = command(0x02C0);
         QVERIFY(queue->add(b, 0x02C1));
         queue->start();
-        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
-        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        QTRY_COMPARE_WITH_TIMEOUT(finished->count(), 1, 5000);
+        QCOMPARE(finished->at(0).at(0).toBool(), false);
         QCOMPARE(io->writeCount(), 1);
         queue->setEnabled(true);
     }
 
     void disconnectionEndsTheRun()
     {
-        QSignalSpy finished(queue.get(), &qCmdQueue::queuefinished);
-        for (const auto& p : orb::readAllSequence) {
-            auto c = command(p.command);
-            QVERIFY(queue->add(c, p.ack));
-        }
+        QVERIFY(enqueueReadAll());
         kzo::test::LogCapture log;
         queue->start();
         io->deliverId(orb::cmdid::VersionsAck);
         std::thread([&] { io->dispatch(EvDisconnected, nullptr); }).join();
-        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
-        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        QTRY_COMPARE_WITH_TIMEOUT(finished->count(), 1, 5000);
+        QCOMPARE(finished->at(0).at(0).toBool(), false);
         QVERIFY(log.bytes().contains("cmd queue error! pos = 2,ACK_ID = 0x1245\n"));
         QVERIFY(!queue->isRunning());
         QCOMPARE(queue->size(), 0);
@@ -285,30 +266,26 @@ private slots:
     // sequence, which would then go out in front of an ordinary read.
     void refusedStartForgetsItsCommands()
     {
-        QSignalSpy finished(queue.get(), &qCmdQueue::queuefinished);
-        QSignalSpy pos(queue.get(), &qCmdQueue::posChanged);
         queue->setEnabled(false);
         for (const auto& p : orb::readAllSequence) {
-            auto c = command(p.command);
-            QVERIFY(queue->add(c, p.ack));
+            QVERIFY(enqueue(p.command, p.ack));
             queue->back()->setRestoreFlag();
         }
         queue->start();
-        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
-        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        QTRY_COMPARE_WITH_TIMEOUT(finished->count(), 1, 5000);
+        QCOMPARE(finished->at(0).at(0).toBool(), false);
         QCOMPARE(queue->size(), 0);
         QCOMPARE(queue->back(), nullptr);
         QCOMPARE(io->writeCount(), 0);
 
-        finished.clear();
+        finished->clear();
         queue->setEnabled(true);
-        auto c = command(orb::cmdid::ReadCmuVersion);
-        QVERIFY(queue->add(c, orb::cmdid::CmuVersionAck));
+        QVERIFY(enqueue(orb::cmdid::ReadCmuVersion, orb::cmdid::CmuVersionAck));
         queue->start();
         io->deliverId(orb::cmdid::CmuVersionAck);
-        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
-        QCOMPARE(finished.at(0).at(0).toBool(), true);
-        QCOMPARE(intArgs(pos), (QList<int>{1}));
+        QTRY_COMPARE_WITH_TIMEOUT(finished->count(), 1, 5000);
+        QCOMPARE(finished->at(0).at(0).toBool(), true);
+        QCOMPARE(intArgs(*pos), (QList<int>{1}));
         const auto sent = io->takeFrames();
         QCOMPARE(sent.size(), size_t(1));
         QCOMPARE(sent[0].id(), orb::cmdid::ReadCmuVersion);
@@ -326,18 +303,15 @@ private slots:
             return {};
         });
         eager.addListener(queue.get());
-        QSignalSpy finished(queue.get(), &qCmdQueue::queuefinished);
-        QSignalSpy pos(queue.get(), &qCmdQueue::posChanged);
         std::vector<uint16_t> expected;
         for (const auto& p : orb::readAllSequence) {
-            auto c = command(p.command);
-            QVERIFY(queue->add(c, p.ack));
+            QVERIFY(enqueue(p.command, p.ack));
             expected.push_back(p.command);
         }
         queue->start();
-        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
-        QCOMPARE(finished.at(0).at(0).toBool(), true);
-        QCOMPARE(intArgs(pos), (QList<int>{1, 2, 3, 4, 5}));
+        QTRY_COMPARE_WITH_TIMEOUT(finished->count(), 1, 5000);
+        QCOMPARE(finished->at(0).at(0).toBool(), true);
+        QCOMPARE(intArgs(*pos), (QList<int>{1, 2, 3, 4, 5}));
         QCOMPARE(eager.writtenIds(), expected);
         QVERIFY(!queue->findChild<QTimer*>()->isActive());
     }
@@ -355,22 +329,34 @@ private slots:
             return {};
         });
         eager.addListener(queue.get());
-        QSignalSpy finished(queue.get(), &qCmdQueue::queuefinished);
-        QSignalSpy pos(queue.get(), &qCmdQueue::posChanged);
         for (uint16_t id : {0x3000, 0x3002, 0x3004}) {
-            auto c = command(id);
-            QVERIFY(queue->add(c, static_cast<uint16_t>(id + 1)));
+            QVERIFY(enqueue(id, static_cast<uint16_t>(id + 1)));
         }
         queue->start();
-        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
-        QCOMPARE(finished.at(0).at(0).toBool(), true);
-        QCOMPARE(intArgs(pos), (QList<int>{1, 2, 3}));
+        QTRY_COMPARE_WITH_TIMEOUT(finished->count(), 1, 10000);
+        QCOMPARE(finished->at(0).at(0).toBool(), true);
+        QCOMPARE(intArgs(*pos), (QList<int>{1, 2, 3}));
         QCOMPARE(eager.writtenIds(), (std::vector<uint16_t>{0x3000, 0x3000, 0x3002, 0x3002, 0x3004, 0x3004}));
     }
 
 private:
+    bool enqueue(uint16_t id, uint16_t ack)
+    {
+        auto c = command(id);
+        return queue->add(c, ack);
+    }
+    bool enqueueReadAll()
+    {
+        for (const auto& p : orb::readAllSequence)
+            if (!enqueue(p.command, p.ack))
+                return false;
+        return true;
+    }
+
     std::unique_ptr<FakeDevIo> io;
     std::unique_ptr<qCmdQueue> queue;
+    std::optional<QSignalSpy> finished;
+    std::optional<QSignalSpy> pos;
 };
 
 QTEST_MAIN(TestCmdQueue)

@@ -6,16 +6,16 @@
 #include "link/PathText.h"
 #include "link/PortMatch.h"
 #include "link/UdevPorts.h"
+#include "support/LogCapture.h"
 
 #include <QtTest>
 
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <mutex>
-#include <sstream>
 #include <thread>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,6 +62,14 @@ std::wstring wide(const std::string& s)
     return kzo::link::fromPath(s);
 }
 
+// Starts the finder on these ports, reporting to `listener`.
+void watch(RecordingListener& listener, std::vector<std::string> ports, bool useUdev = false)
+{
+    setFinderOptions(FinderOptions{std::move(ports), useUdev});
+    setDeviceListener(&listener);
+    startDeviceFinder();
+}
+
 } // namespace
 
 class FinderTest : public QObject {
@@ -83,26 +91,24 @@ private slots:
     void pathsSurviveWideConversion();
 
 private:
-    std::string readOutput();
+    std::string readOutput() const { return log_->text().toStdString(); }
+    // A path in this test's folder, created first when `present`.
+    std::string port(const char* name, bool present = false) const;
     QTemporaryDir dir_;
-    std::string outputPath_;
-    int outputFd_ = -1;
+    std::unique_ptr<kzo::test::LogCapture> log_;
 };
 
 void FinderTest::init()
 {
-    outputPath_ = dir_.filePath(QStringLiteral("stdout.txt")).toStdString();
-    outputFd_ = ::open(outputPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    QVERIFY(outputFd_ >= 0);
-    kzo::log::setOutputFd(outputFd_);
+    log_ = std::make_unique<kzo::test::LogCapture>();
+    QVERIFY(log_->isOpen());
 }
 
 void FinderTest::cleanup()
 {
     stopDeviceFinder();
     setDeviceListener(nullptr);
-    kzo::log::setOutputFd(-1);
-    ::close(outputFd_);
+    log_.reset();
     // Forget this test's ports: an empty run with no sources clears the lists.
     setFinderOptions(FinderOptions{{}, false});
     startDeviceFinder();
@@ -110,12 +116,12 @@ void FinderTest::cleanup()
     stopDeviceFinder();
 }
 
-std::string FinderTest::readOutput()
+std::string FinderTest::port(const char* name, bool present) const
 {
-    std::ifstream in(outputPath_);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+    const std::string path = dir_.filePath(QString::fromLatin1(name)).toStdString();
+    if (present)
+        touch(path);
+    return path;
 }
 
 void FinderTest::matchingRule_data()
@@ -172,10 +178,8 @@ void FinderTest::changesAreComparedAsSets()
 
 void FinderTest::explicitPortsComeAndGo()
 {
-    const std::string p1 = dir_.filePath(QStringLiteral("portA")).toStdString();
-    const std::string p2 = dir_.filePath(QStringLiteral("portB")).toStdString();
-    touch(p1);
-    touch(p2);
+    const std::string p1 = port("portA", true);
+    const std::string p2 = port("portB", true);
     RecordingListener listener;
     setFinderOptions(FinderOptions{{p1, p2}, false});
     setDeviceListener(&listener);
@@ -210,8 +214,7 @@ void FinderTest::explicitPortsComeAndGo()
     // it was not watching before is new.
     stopDeviceFinder();
     QVERIFY(!deviceFinderRunning());
-    const std::string p3 = dir_.filePath(QStringLiteral("portC")).toStdString();
-    touch(p3);
+    const std::string p3 = port("portC", true);
     setFinderOptions(FinderOptions{{p1, p2, p3}, false});
     startDeviceFinder();
     QTRY_COMPARE_WITH_TIMEOUT(listener.count(), size_t(5), 5000);
@@ -229,13 +232,10 @@ void FinderTest::explicitPortsComeAndGo()
 
 void FinderTest::swapBetweenTwoRescansReportsBoth()
 {
-    const std::string p1 = dir_.filePath(QStringLiteral("swapA")).toStdString();
-    const std::string p2 = dir_.filePath(QStringLiteral("swapB")).toStdString();
-    touch(p1);
+    const std::string p1 = port("swapA", true);
+    const std::string p2 = port("swapB");
     RecordingListener listener;
-    setFinderOptions(FinderOptions{{p1, p2}, false});
-    setDeviceListener(&listener);
-    startDeviceFinder();
+    watch(listener, {p1, p2});
     QTRY_COMPARE_WITH_TIMEOUT(listener.count(), size_t(1), 5000);
     // rename() is atomic: every rescan sees exactly one of the two, so the
     // one that went and the one that came always fall between two rescans.
@@ -250,11 +250,9 @@ void FinderTest::swapBetweenTwoRescansReportsBoth()
 
 void FinderTest::nullListenerHearsNothingButFinderKeepsWatching()
 {
-    const std::string p1 = dir_.filePath(QStringLiteral("quiet")).toStdString();
+    const std::string p1 = port("quiet");
     RecordingListener listener;
-    setFinderOptions(FinderOptions{{p1}, false});
-    setDeviceListener(&listener);
-    startDeviceFinder();
+    watch(listener, {p1});
     setDeviceListener(nullptr);
     touch(p1);
     // The finder still notices (its report line appears) but calls nobody.
@@ -287,11 +285,9 @@ void FinderTest::udevAndExplicitPortsTogether()
     if (::access("/run/udev/control", F_OK) != 0)
         QCOMPARE(udev.monitorFd(), -1);
 
-    const std::string p1 = dir_.filePath(QStringLiteral("withUdev")).toStdString();
+    const std::string p1 = port("withUdev");
     RecordingListener listener;
-    setFinderOptions(FinderOptions{{p1}, true});
-    setDeviceListener(&listener);
-    startDeviceFinder();
+    watch(listener, {p1}, true);
     touch(p1);
     auto seen = [&] {
         for (const Report& r : listener.reports())
@@ -304,13 +300,10 @@ void FinderTest::udevAndExplicitPortsTogether()
 
 void FinderTest::aNodeReplacedAtTheSamePathIsReportedAgain()
 {
-    const std::string p1 = dir_.filePath(QStringLiteral("replaced")).toStdString();
+    const std::string p1 = port("replaced", true);
     const std::string staged = p1 + ".new";
-    touch(p1);
     RecordingListener listener;
-    setFinderOptions(FinderOptions{{p1}, false});
-    setDeviceListener(&listener);
-    startDeviceFinder();
+    watch(listener, {p1});
     QTRY_COMPARE_WITH_TIMEOUT(listener.count(), size_t(1), 5000);
     // Another node takes the path in one step: no rescan can see it missing.
     touch(staged);
@@ -330,14 +323,10 @@ void FinderTest::aNodeReplacedAtTheSamePathIsReportedAgain()
 
 void FinderTest::aLostPortIsReportedAgainWhileItIsThere()
 {
-    const std::string p1 = dir_.filePath(QStringLiteral("lost")).toStdString();
-    const std::string p2 = dir_.filePath(QStringLiteral("kept")).toStdString();
-    touch(p1);
-    touch(p2);
+    const std::string p1 = port("lost", true);
+    const std::string p2 = port("kept", true);
     RecordingListener listener;
-    setFinderOptions(FinderOptions{{p1, p2}, false});
-    setDeviceListener(&listener);
-    startDeviceFinder();
+    watch(listener, {p1, p2});
     QTRY_COMPARE_WITH_TIMEOUT(listener.count(), size_t(2), 5000);
     // The link on p1 hung up although the path is unchanged (a device that
     // reset): the next scan reports it as an arrival again, and only it.

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <future>
+#include <memory>
 #include <mutex>
 
 namespace {
@@ -57,6 +58,13 @@ protected:
 class SerialTest : public QObject {
     Q_OBJECT
 private slots:
+    // Every test talks to a fresh pseudo-terminal playing the device.
+    void init()
+    {
+        pty = std::make_unique<PtyPair>();
+        QVERIFY(pty->ok());
+    }
+    void cleanup() { pty.reset(); }
     void openTwiceKeepsTheFirstConnection();
     void aTtyThatRefusesRawModeIsNotOpened();
     void operationsOnAClosedPortReportInvalidHandle();
@@ -67,16 +75,17 @@ private slots:
     void eventWaitSeesDataAndIsCompletedByMaskChange();
     void listenerDeliversDataAndStopsWhileWaiting();
     void hangUpEndsTheListenerWithoutSpinning();
+
+private:
+    std::unique_ptr<PtyPair> pty;
 };
 
 void SerialTest::openTwiceKeepsTheFirstConnection()
 {
-    PtyPair pty;
-    QVERIFY(pty.ok());
     CSerial port;
-    QCOMPARE(port.open(pty.widePath()), 0);
+    QCOMPARE(port.open(pty->widePath()), 0);
     QVERIFY(port.isOpen());
-    QCOMPARE(port.open(pty.widePath()), serial_error::alreadyInitialized);
+    QCOMPARE(port.open(pty->widePath()), serial_error::alreadyInitialized);
     QCOMPARE(port.lastError(), serial_error::alreadyInitialized);
     QCOMPARE(port.eventMask(), serial_event::defaultMask);
 
@@ -84,18 +93,18 @@ void SerialTest::openTwiceKeepsTheFirstConnection()
     uint32_t written = 0;
     QCOMPARE(port.write("abc", 3, &written, 500), 0);
     QCOMPARE(written, 3u);
-    const auto got = pty.receive();
+    const auto got = pty->receive();
     QCOMPARE(std::string(got.begin(), got.end()), std::string("abc"));
 
     // The port is held exclusively: a second object cannot take it.
     CSerial other;
-    const int32_t rc = other.open(pty.widePath());
+    const int32_t rc = other.open(pty->widePath());
     QVERIFY(rc != 0);
     QVERIFY(!other.isOpen());
 
     QCOMPARE(port.close(), 0);
     QVERIFY(!port.isOpen());
-    QCOMPARE(other.open(pty.widePath()), 0); // free again after close
+    QCOMPARE(other.open(pty->widePath()), 0); // free again after close
 
     CSerial missing;
     QCOMPARE(missing.open(L"/nonexistent/tty-for-link-test"), ENOENT);
@@ -104,21 +113,17 @@ void SerialTest::openTwiceKeepsTheFirstConnection()
 
 void SerialTest::aTtyThatRefusesRawModeIsNotOpened()
 {
-    PtyPair pty;
-    QVERIFY(pty.ok());
     RefusingSerial port;
-    QCOMPARE(port.open(pty.widePath()), EIO);
+    QCOMPARE(port.open(pty->widePath()), EIO);
     QVERIFY(!port.isOpen());
     QCOMPARE(port.lastError(), EIO);
     // Nothing of it stays behind: the port is free for the next open.
     CSerial other;
-    QCOMPARE(other.open(pty.widePath()), 0);
+    QCOMPARE(other.open(pty->widePath()), 0);
 }
 
 void SerialTest::operationsOnAClosedPortReportInvalidHandle()
 {
-    PtyPair pty;
-    QVERIFY(pty.ok());
     CSerial port;
     uint32_t written = 99;
     QCOMPARE(port.write("abc", 3, &written, 500), serial_error::invalidHandle);
@@ -134,23 +139,21 @@ void SerialTest::operationsOnAClosedPortReportInvalidHandle()
     QCOMPARE(port.close(), 0);
 
     // Opened and closed again: still nothing goes out.
-    QCOMPARE(port.open(pty.widePath()), 0);
+    QCOMPARE(port.open(pty->widePath()), 0);
     QCOMPARE(port.close(), 0);
     QCOMPARE(port.write("abc", 3, &written, 500), serial_error::invalidHandle);
     QCOMPARE(written, 0u);
     // What the device sees first is what is written after the next open.
-    QCOMPARE(port.open(pty.widePath()), 0);
+    QCOMPARE(port.open(pty->widePath()), 0);
     QCOMPARE(port.write("xyz", 3, &written, 500), 0);
-    const auto seen = pty.receive();
+    const auto seen = pty->receive();
     QCOMPARE(std::string(seen.begin(), seen.end()), std::string("xyz"));
 }
 
 void SerialTest::finiteTimeoutNeedsEventSupport()
 {
-    PtyPair pty;
-    QVERIFY(pty.ok());
     CSerial port;
-    QCOMPARE(port.open(pty.widePath(), 0, 0, false), 0);
+    QCOMPARE(port.open(pty->widePath(), 0, 0, false), 0);
     uint32_t written = 0;
     QCOMPARE(port.write("x", 1, &written, 100), serial_error::invalidFunction);
     QCOMPARE(port.waitForEvent(100), serial_error::invalidFunction);
@@ -160,10 +163,8 @@ void SerialTest::finiteTimeoutNeedsEventSupport()
 
 void SerialTest::outOfRangeSelectorsChangeNothing()
 {
-    PtyPair pty;
-    QVERIFY(pty.ok());
     CSerial port;
-    QCOMPARE(port.open(pty.widePath()), 0);
+    QCOMPARE(port.open(pty->widePath()), 0);
     QCOMPARE(port.setHandshaking(2), 0);
     QCOMPARE(port.handshaking(), 2);
     QCOMPARE(port.setHandshaking(3), serial_error::invalidArgument);
@@ -191,10 +192,8 @@ void SerialTest::outOfRangeSelectorsChangeNothing()
 
 void SerialTest::writeThatCannotCompleteTimesOut()
 {
-    PtyPair pty;
-    QVERIFY(pty.ok());
     CSerial port;
-    QCOMPARE(port.open(pty.widePath()), 0);
+    QCOMPARE(port.open(pty->widePath()), 0);
     // Nobody reads the master: the pty's buffers fill and the write stalls.
     std::vector<uint8_t> big(4 << 20, 0x5A);
     uint32_t written = 0;
@@ -206,11 +205,9 @@ void SerialTest::writeThatCannotCompleteTimesOut()
 
 void SerialTest::readModes()
 {
-    PtyPair pty;
-    QVERIFY(pty.ok());
     CSerial port;
-    QCOMPARE(port.open(pty.widePath()), 0);
-    QVERIFY(pty.send({1, 2, 3}));
+    QCOMPARE(port.open(pty->widePath()), 0);
+    QVERIFY(pty->send({1, 2, 3}));
     QTRY_COMPARE_WITH_TIMEOUT(port.queuedBytes(), 3, 5000);
     uint8_t buf[8] = {};
     uint32_t got = 0;
@@ -219,7 +216,7 @@ void SerialTest::readModes()
     QCOMPARE(buf[2], uint8_t(3));
 
     QCOMPARE(port.setReadMode(1), 0);
-    QVERIFY(pty.send({7, 8}));
+    QVERIFY(pty->send({7, 8}));
     QCOMPARE(port.read(buf, 4, &got, 1000), serial_error::timeout); // mode 1 waits for all four
     QCOMPARE(got, 2u);
     QCOMPARE(buf[0], uint8_t(7));
@@ -228,12 +225,10 @@ void SerialTest::readModes()
 
 void SerialTest::eventWaitSeesDataAndIsCompletedByMaskChange()
 {
-    PtyPair pty;
-    QVERIFY(pty.ok());
     CSerial port;
-    QCOMPARE(port.open(pty.widePath()), 0);
+    QCOMPARE(port.open(pty->widePath()), 0);
     QCOMPARE(port.waitForEvent(100), serial_error::timeout);
-    QVERIFY(pty.send({0x42}));
+    QVERIFY(pty->send({0x42}));
     QCOMPARE(port.waitForEvent(5000), 0);
     QCOMPARE(port.takeEvents(), serial_event::rxChar);
     QCOMPARE(port.takeEvents(), 0u); // taken
@@ -251,19 +246,17 @@ void SerialTest::eventWaitSeesDataAndIsCompletedByMaskChange()
     QCOMPARE(port.takeEvents(), 0u);
 
     // With character events masked out, queued data does not end a wait.
-    QVERIFY(pty.send({0x43}));
+    QVERIFY(pty->send({0x43}));
     QCOMPARE(port.setEventMask(serial_event::breakSeen), 0);
     QCOMPARE(port.waitForEvent(200), serial_error::timeout);
 }
 
 void SerialTest::listenerDeliversDataAndStopsWhileWaiting()
 {
-    PtyPair pty;
-    QVERIFY(pty.ok());
     RecordingSerial port;
-    QCOMPARE(port.open(pty.widePath(), 0, 0, true), 0);
+    QCOMPARE(port.open(pty->widePath(), 0, 0, true), 0);
     QVERIFY(port.listenerRunning());
-    QVERIFY(pty.send({9, 8, 7}));
+    QVERIFY(pty->send({9, 8, 7}));
     QTRY_COMPARE_WITH_TIMEOUT(port.received().size(), size_t(3), 5000);
     QCOMPARE(port.seenEvents, serial_event::rxChar);
 
@@ -276,7 +269,7 @@ void SerialTest::listenerDeliversDataAndStopsWhileWaiting()
     QCOMPARE(port.calls.load(), callsBefore);
 
     // Stopped: data waits in the port until a listener runs again.
-    QVERIFY(pty.send({6}));
+    QVERIFY(pty->send({6}));
     QTRY_COMPARE_WITH_TIMEOUT(port.queuedBytes(), 1, 5000);
     QCOMPARE(port.received().size(), size_t(3));
     QCOMPARE(port.startListener(), 0);
@@ -288,14 +281,12 @@ void SerialTest::listenerDeliversDataAndStopsWhileWaiting()
 
 void SerialTest::hangUpEndsTheListenerWithoutSpinning()
 {
-    PtyPair pty;
-    QVERIFY(pty.ok());
     RecordingSerial port;
-    QCOMPARE(port.open(pty.widePath(), 0, 0, true), 0);
-    pty.closeSlave();
-    QVERIFY(pty.send({1, 2}));
+    QCOMPARE(port.open(pty->widePath(), 0, 0, true), 0);
+    pty->closeSlave();
+    QVERIFY(pty->send({1, 2}));
     QTRY_COMPARE_WITH_TIMEOUT(port.received().size(), size_t(2), 5000);
-    pty.closeMaster();
+    pty->closeMaster();
     QTRY_VERIFY_WITH_TIMEOUT(port.ended.load(), 5000);
     QCOMPARE(port.endError.load(), EIO);
     QVERIFY(!port.listenerRunning());

@@ -5,18 +5,16 @@
 #include "link/SimpleDevIo.h"
 #include "protocol/DevListener.h"
 #include "protocol/FrameCodec.h"
+#include "support/LogCapture.h"
 
 #include <QRegularExpression>
 #include <QtTest>
 
 #include <cerrno>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <sstream>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -82,6 +80,15 @@ std::vector<int> kinds(const std::vector<Seen>& events)
     return out;
 }
 
+// A pseudo-terminal, a device I/O and a recorder listening to it; the
+// recorder outlives io, since listeners are not unregistered on destruction.
+struct Linked {
+    Linked() { io.addListener(&rec); }
+    PtyPair pty;
+    Recorder rec;
+    orb::SimpleDevIo io;
+};
+
 // A device I/O whose port set-up steps a test can intercept: the moment the
 // listener is started, and the tty's raw-mode set-up.
 class SteppedDevIo : public orb::SimpleDevIo {
@@ -132,41 +139,32 @@ private slots:
 private:
     std::string output();
     QTemporaryDir dir_;
-    std::string outputPath_;
-    int outputFd_ = -1;
+    std::unique_ptr<kzo::test::LogCapture> log_;
 };
 
 void SimpleDevIoTest::init()
 {
-    outputPath_ = dir_.filePath(QStringLiteral("log.txt")).toStdString();
-    outputFd_ = ::open(outputPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    QVERIFY(outputFd_ >= 0);
-    kzo::log::setOutputFd(outputFd_);
+    log_ = std::make_unique<kzo::test::LogCapture>();
+    QVERIFY(log_->isOpen());
 }
 
 void SimpleDevIoTest::cleanup()
 {
-    kzo::log::setOutputFd(-1);
-    ::close(outputFd_);
+    log_.reset();
 }
 
 std::string SimpleDevIoTest::output()
 {
-    std::ifstream in(outputPath_);
-    std::stringstream ss;
-    ss << in.rdbuf();
     // Only the message texts: "[tag      @ nnnn] text".
     static const QRegularExpression head(QStringLiteral("^\\[([^ ]+) +@ +\\d+\\] "), QRegularExpression::MultilineOption);
-    return QString::fromStdString(ss.str()).replace(head, QStringLiteral("\\1|")).toStdString();
+    return log_->text().replace(head, QStringLiteral("\\1|")).toStdString();
 }
 
 void SimpleDevIoTest::nothingGoesOutBeforeAConnection()
 {
-    PtyPair pty;
+    Linked linked;
+    auto& [pty, rec, io] = linked;
     QVERIFY(pty.ok());
-    Recorder rec; // outlives io: listeners are not unregistered on destruction
-    orb::SimpleDevIo io;
-    io.addListener(&rec);
     const auto f = frame(0x0101);
     QVERIFY(!io.write(f.data(), static_cast<int>(f.size())));
     io.sendCommand(0x02A3);
@@ -192,11 +190,9 @@ void SimpleDevIoTest::nothingGoesOutBeforeAConnection()
 
 void SimpleDevIoTest::connectSendsAndReportsExactly()
 {
-    PtyPair pty;
+    Linked linked;
+    auto& [pty, rec, io] = linked;
     QVERIFY(pty.ok());
-    Recorder rec; // outlives io: listeners are not unregistered on destruction
-    orb::SimpleDevIo io;
-    io.addListener(&rec);
     QCOMPARE(rec.io, static_cast<orb::DevIo*>(&io));
     io.onCommDeviceArrival(pty.widePath());
     pty.closeSlave();
@@ -238,11 +234,9 @@ void SimpleDevIoTest::connectSendsAndReportsExactly()
 
 void SimpleDevIoTest::framesAreCutAcrossAndWithinArrivals()
 {
-    PtyPair pty;
+    Linked linked;
+    auto& [pty, rec, io] = linked;
     QVERIFY(pty.ok());
-    Recorder rec; // outlives io: listeners are not unregistered on destruction
-    orb::SimpleDevIo io;
-    io.addListener(&rec);
     io.onCommDeviceArrival(pty.widePath());
 
     // Split across two arrivals: delivered once complete.
@@ -337,11 +331,9 @@ void SimpleDevIoTest::listenersAreCalledOncePerEventInInsertionOrder()
 
 void SimpleDevIoTest::writeTimeoutBreaksTheLinkUntilTheNextArrival()
 {
-    PtyPair pty;
+    Linked linked;
+    auto& [pty, rec, io] = linked;
     QVERIFY(pty.ok());
-    Recorder rec; // outlives io: listeners are not unregistered on destruction
-    orb::SimpleDevIo io;
-    io.addListener(&rec);
     io.onCommDeviceArrival(pty.widePath());
     // Nobody reads the master: sooner or later a write cannot complete in 500 ms.
     const auto f = frame(0x0701, 512);
@@ -398,11 +390,9 @@ void SimpleDevIoTest::removalOfAnotherPortLeavesTheConnectionAlone()
 
 void SimpleDevIoTest::hangUpIsReportedAsOneRemoval()
 {
-    PtyPair pty;
+    Linked linked;
+    auto& [pty, rec, io] = linked;
     QVERIFY(pty.ok());
-    Recorder rec; // outlives io: listeners are not unregistered on destruction
-    orb::SimpleDevIo io;
-    io.addListener(&rec);
     io.onCommDeviceArrival(pty.widePath());
     pty.closeSlave();
     QCOMPARE(rec.count(EvConnected), 1);
@@ -430,11 +420,9 @@ void SimpleDevIoTest::hangUpIsReportedAsOneRemoval()
 
 void SimpleDevIoTest::closeAndReconnect()
 {
-    PtyPair pty;
+    Linked linked;
+    auto& [pty, rec, io] = linked;
     QVERIFY(pty.ok());
-    Recorder rec; // outlives io: listeners are not unregistered on destruction
-    orb::SimpleDevIo io;
-    io.addListener(&rec);
     io.onCommDeviceArrival(pty.widePath());
     pty.closeSlave();
 
@@ -520,10 +508,13 @@ void SimpleDevIoTest::framesSentRightAfterTheOpenFollowEvConnected()
     // ...but the device answering at once after the open loses nothing: its
     // frame is in the port before the listener starts.
     bool sent = false;
-    io.beforeListener = [&] {
-        sent = pty.send(frame(0x0C01)) && pty.landed();
-        return 0;
+    auto answerAtOnce = [&](uint16_t id) {
+        io.beforeListener = [&, id] {
+            sent = pty.send(frame(id)) && pty.landed();
+            return 0;
+        };
     };
+    answerAtOnce(0x0C01);
     io.onCommDeviceArrival(pty.widePath());
     QVERIFY(sent);
     QTRY_COMPARE_WITH_TIMEOUT(rec.count(EvFrame), 1, 5000);
@@ -533,11 +524,10 @@ void SimpleDevIoTest::framesSentRightAfterTheOpenFollowEvConnected()
 
     // The same holds for a reconnect.
     io.close();
-    io.beforeListener = [&] {
-        sent = pty.send(frame(0x0C03)) && pty.landed();
-        return 0;
-    };
+    sent = false;
+    answerAtOnce(0x0C03);
     QVERIFY(io.reconnect());
+    QVERIFY(sent);
     QTRY_COMPARE_WITH_TIMEOUT(rec.count(EvFrame), 2, 5000);
     QCOMPARE(kinds(rec.events()), (std::vector<int>{EvConnected, EvFrame, EvDisconnected, EvConnected, EvFrame}));
 }

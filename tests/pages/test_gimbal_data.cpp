@@ -39,6 +39,10 @@ struct Harness {
 
 std::vector<uint8_t> bytes(const GimbalRecord& r) { return {r.begin(), r.end()}; }
 
+// Two records that differ from each other and from a blank one in every byte.
+const GimbalRecord recA = {1, 2, 3, 4, 5, 6, 7, 8};
+const GimbalRecord recB = {11, 12, 13, 14, 15, 16, 17, 18};
+
 } // namespace
 
 class TestGimbalData : public QObject {
@@ -105,10 +109,8 @@ private slots:
     void twoRecordWriteWaitsForFirstAcknowledgement()
     {
         Harness h;
-        const GimbalRecord a = {1, 2, 3, 4, 5, 6, 7, 8};
-        const GimbalRecord b = {11, 12, 13, 14, 15, 16, 17, 18};
-        QCOMPARE(h.data.write(a, b), GimbalData::WriteOutcome::Both);
-        QCOMPARE(h.sent, (std::vector<Sent>{{GimbalRecord1Write, bytes(a)}}));
+        QCOMPARE(h.data.write(recA, recB), GimbalData::WriteOutcome::Both);
+        QCOMPARE(h.sent, (std::vector<Sent>{{GimbalRecord1Write, bytes(recA)}}));
         QVERIFY(h.data.secondWritePending());
 
         // An unrelated reply does not release it.
@@ -119,7 +121,7 @@ private slots:
         const auto ack = ackRecord(GimbalRecord1Ack, {1, 2, 3, 4, 5, 6, 7, 8});
         QVERIFY(h.data.acceptFrame(ack.data()));
         QCOMPARE(h.sent.size(), size_t(2));
-        QCOMPARE(h.sent[1], (Sent{GimbalRecord2Write, bytes(b)}));
+        QCOMPARE(h.sent[1], (Sent{GimbalRecord2Write, bytes(recB)}));
         QCOMPARE(h.retryStarts, 1);
         QVERIFY(!h.data.secondWritePending());
         QCOMPARE(h.data.written1(), blankRecord);
@@ -132,26 +134,24 @@ private slots:
         QVERIFY(!h.data.retryTick());
         QCOMPARE(h.sent.size(), size_t(5));
         for (size_t i = 2; i < 5; ++i)
-            QCOMPARE(h.sent[i], (Sent{GimbalRecord2Write, bytes(b)}));
+            QCOMPARE(h.sent[i], (Sent{GimbalRecord2Write, bytes(recB)}));
 
         // A second acknowledgement does not send record 2 again.
         h.data.acceptFrame(ack.data());
         QCOMPARE(h.sent.size(), size_t(5));
 
         // The written records were reset, so the same Write sends both again.
-        QCOMPARE(h.data.write(a, b), GimbalData::WriteOutcome::Both);
-        QCOMPARE(h.sent.back(), (Sent{GimbalRecord1Write, bytes(a)}));
+        QCOMPARE(h.data.write(recA, recB), GimbalData::WriteOutcome::Both);
+        QCOMPARE(h.sent.back(), (Sent{GimbalRecord1Write, bytes(recA)}));
     }
 
     void newWriteStopsResendsOfOlderRecord()
     {
         Harness h;
-        const GimbalRecord a = {1, 2, 3, 4, 5, 6, 7, 8};
-        const GimbalRecord b = {11, 12, 13, 14, 15, 16, 17, 18};
-        h.data.write(a, b);
+        h.data.write(recA, recB);
         const auto ack = ackRecord(GimbalRecord1Ack, {0, 0, 0, 0, 0, 0, 0, 0});
         h.data.acceptFrame(ack.data());
-        QVERIFY(h.data.retryTick()); // one re-send of b
+        QVERIFY(h.data.retryTick()); // one re-send of recB
         const GimbalRecord c = {21, 22, 23, 24, 25, 26, 27, 28};
         QCOMPARE(h.data.write(blankRecord, c), GimbalData::WriteOutcome::Record2);
         const size_t before = h.sent.size();
@@ -167,15 +167,13 @@ private slots:
         h.data.requestChannels();
         h.data.requestRecords();
         h.data.setCameraCharging(true);
-        const GimbalRecord a = {1, 2, 3, 4, 5, 6, 7, 8};
-        const GimbalRecord b = {11, 12, 13, 14, 15, 16, 17, 18};
-        QCOMPARE(h.data.write(a, b), GimbalData::WriteOutcome::Offline);
+        QCOMPARE(h.data.write(recA, recB), GimbalData::WriteOutcome::Offline);
         QVERIFY(h.sent.empty());
         // An offline Write is not remembered as written: it goes once linked.
         QCOMPARE(h.data.written1(), blankRecord);
         h.data.setLinkUp(true);
-        QCOMPARE(h.data.write(a, b), GimbalData::WriteOutcome::Both);
-        QCOMPARE(h.sent, (std::vector<Sent>{{GimbalRecord1Write, bytes(a)}}));
+        QCOMPARE(h.data.write(recA, recB), GimbalData::WriteOutcome::Both);
+        QCOMPARE(h.sent, (std::vector<Sent>{{GimbalRecord1Write, bytes(recA)}}));
         h.data.setLinkUp(false);
         h.data.requestChannels();
         QCOMPARE(h.sent.size(), size_t(1));
@@ -184,9 +182,7 @@ private slots:
     void linkLossDropsTheHeldBackWrite()
     {
         Harness h;
-        const GimbalRecord a = {1, 2, 3, 4, 5, 6, 7, 8};
-        const GimbalRecord b = {11, 12, 13, 14, 15, 16, 17, 18};
-        h.data.write(a, b);
+        h.data.write(recA, recB);
         QVERIFY(h.data.secondWritePending());
         h.data.setLinkUp(false);
         QVERIFY(!h.data.secondWritePending());
@@ -194,22 +190,20 @@ private slots:
         h.data.setLinkUp(true);
         const auto ack = ackRecord(GimbalRecord1Ack, {0, 0, 0, 0, 0, 0, 0, 0});
         QVERIFY(h.data.acceptFrame(ack.data()));
-        QCOMPARE(h.sent, (std::vector<Sent>{{GimbalRecord1Write, bytes(a)}}));
+        QCOMPARE(h.sent, (std::vector<Sent>{{GimbalRecord1Write, bytes(recA)}}));
         QCOMPARE(h.retryStarts, 0);
         QVERIFY(!h.data.retryTick());
         QCOMPARE(h.sent.size(), size_t(1));
         // What the old device was given no longer counts: the same Write goes again.
         QCOMPARE(h.data.written1(), blankRecord);
         QCOMPARE(h.data.written2(), blankRecord);
-        QCOMPARE(h.data.write(a, b), GimbalData::WriteOutcome::Both);
+        QCOMPARE(h.data.write(recA, recB), GimbalData::WriteOutcome::Both);
     }
 
     void linkLossEndsResends()
     {
         Harness h;
-        const GimbalRecord a = {1, 2, 3, 4, 5, 6, 7, 8};
-        const GimbalRecord b = {11, 12, 13, 14, 15, 16, 17, 18};
-        h.data.write(a, b);
+        h.data.write(recA, recB);
         const auto ack = ackRecord(GimbalRecord1Ack, {1, 2, 3, 4, 5, 6, 7, 8});
         h.data.acceptFrame(ack.data());
         QVERIFY(h.data.retryTick());

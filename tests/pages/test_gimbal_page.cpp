@@ -63,6 +63,13 @@ private:
     qPageGimbal& page;
 };
 
+// Every write box holds its own number, 1 to 16.
+void fillWriteBoxes(const kzo::pages::GimbalPageUi& ui)
+{
+    for (int i = 0; i < 16; ++i)
+        ui.writeBoxes[i]->setValue(i + 1);
+}
+
 // Every channel shows "no live data": an empty value "--" and a greyed monitor.
 bool showsNoLiveData(const qPageGimbal& page)
 {
@@ -102,7 +109,6 @@ private slots:
         QCOMPARE(ui.sliders[6]->currentSegment(), 0); // "DOWNWARD" ends at -300 inclusive
         QVERIFY(ui.groupBox_3->isEnabled());
         QVERIFY(ui.sliders[0]->isEnabled());
-        io.removeListener(&page);
     }
 
     void valuesOutsideTheSliderRangeKeepTheirNumber()
@@ -128,7 +134,6 @@ private slots:
         QCOMPARE(ui.sliders[6]->value(), -1000);
         QCOMPARE(ui.values[7]->text(), QStringLiteral("Disc."));
         QCOMPARE(ui.sliders[7]->value(), 1000);
-        io.removeListener(&page);
     }
 
     void noLiveDataBeforeADeviceIsLinked()
@@ -189,7 +194,6 @@ private slots:
         QTRY_COMPARE(ui.values[7]->text(), QStringLiteral("8"));
         QVERIFY(!showsNoLiveData(page));
         page.PageLeave();
-        io.removeListener(&page);
     }
 
     void noLiveDataLooksGreyed()
@@ -224,7 +228,6 @@ private slots:
         QVERIFY(ui.values[3]->palette().color(QPalette::Disabled, QPalette::WindowText)
                 != ui.values[3]->palette().color(QPalette::Active, QPalette::WindowText));
         kzo::test::saveShot(page, QStringLiteral("gimbal_no_live_data"));
-        io.removeListener(&page);
     }
 
     void replugWhileLeftDoesNotPoll()
@@ -244,7 +247,6 @@ private slots:
         page.PageEnter();
         QVERIFY(page.polling());
         page.PageLeave();
-        io.removeListener(&page);
     }
 
     void unplugDropsTheHeldBackSecondWrite()
@@ -252,8 +254,7 @@ private slots:
         qPageGimbal page;
         const Plugged plugged(io, page);
         auto& ui = page.widgets();
-        for (int i = 0; i < 16; ++i)
-            ui.writeBoxes[i]->setValue(i + 1);
+        fillWriteBoxes(ui);
         io.clearWritten();
         page.onWriteBtnClicked();
         QCOMPARE(io.writtenIds(), (std::vector<uint16_t>{GimbalRecord1Write}));
@@ -275,7 +276,6 @@ private slots:
         page.onWriteBtnClicked();
         QCOMPARE(io.writtenIds(), (std::vector<uint16_t>{GimbalRecord1Write}));
         QCOMPARE(recordPayload(io.written()[0]), (std::vector<uint8_t>{4, 1, 2, 3, 5, 6, 7, 8}));
-        io.removeListener(&page);
     }
 
     void unplugStopsResendsOfTheSecondRecord()
@@ -283,8 +283,7 @@ private slots:
         qPageGimbal page;
         const Plugged plugged(io, page);
         auto& ui = page.widgets();
-        for (int i = 0; i < 16; ++i)
-            ui.writeBoxes[i]->setValue(i + 1);
+        fillWriteBoxes(ui);
         page.onWriteBtnClicked();
         io.deliver(ackRecord(GimbalRecord1Ack, {4, 1, 2, 3, 5, 6, 7, 8}));
         QTRY_VERIFY(page.retrying());
@@ -296,7 +295,6 @@ private slots:
         page.WriteDataHandler();
         QCOMPARE(idsOf(io, GimbalRecord2Write).size(), size_t(0));
         QVERIFY(!page.retrying());
-        io.removeListener(&page);
     }
 
     void wrongLengthRepliesLeaveTheRecordsAlone()
@@ -325,7 +323,6 @@ private slots:
         QVERIFY2(log.hasLine("Protocol", "Ack Len:40,desire Len:39 ,ID = 0x02a1"), log.bytes().constData());
         QVERIFY2(log.hasLine("Protocol", "Ack Len:38,desire Len:39 ,ID = 0x02a6"), log.bytes().constData());
         QVERIFY2(log.hasLine("Protocol", "Ack Len:36,desire Len:35 ,ID = 0x1252"), log.bytes().constData());
-        io.removeListener(&page);
     }
 
     void wrongLengthLinesAreErrors()
@@ -348,7 +345,6 @@ private slots:
             const qsizetype head = out.lastIndexOf("[Protocol @", at);
             QVERIFY2(head >= red.size() && out.mid(head - red.size(), red.size()) == red, out.constData());
         }
-        io.removeListener(&page);
     }
 
     void burstGivesOneRefresh()
@@ -360,7 +356,6 @@ private slots:
         QTRY_VERIFY(!page.isRefreshPending());
         // The refresh shows the last values.
         QCOMPARE(page.widgets().values[0]->text(), QStringLiteral("49"));
-        io.removeListener(&page);
     }
 
     void recordsAndCameraState()
@@ -386,7 +381,6 @@ private slots:
         QVERIFY(log.bytes().contains("[GIMBAL   @"));
         io.deliver(ackRecord(CameraStateAck, {2, 0, 0, 0}));
         QTRY_VERIFY(ui.RB_OFF->isChecked());
-        io.removeListener(&page);
     }
 
     void enteringPollsChannels()
@@ -406,7 +400,6 @@ private slots:
         QCOMPARE(pollTimers, 1);
         page.PageLeave();
         QVERIFY(!page.polling());
-        io.removeListener(&page);
     }
 
     void writeTwiceWithoutChangeSendsNothing()
@@ -424,7 +417,6 @@ private slots:
         io.clearWritten();
         page.onWriteBtnClicked();
         QVERIFY(io.written().empty());
-        io.removeListener(&page);
     }
 
     void twoRecordWrite()
@@ -433,8 +425,7 @@ private slots:
         const Plugged plugged(io, page);
         io.clearWritten();
         auto& ui = page.widgets();
-        for (int i = 0; i < 16; ++i)
-            ui.writeBoxes[i]->setValue(i + 1);
+        fillWriteBoxes(ui);
         page.onWriteBtnClicked();
         QCOMPARE(io.writtenIds(), (std::vector<uint16_t>{GimbalRecord1Write}));
         // Record 1 from spinBox_w4, w1, w2, w3, w5..w8.
@@ -458,7 +449,6 @@ private slots:
         io.clearWritten();
         page.onWriteBtnClicked();
         QCOMPARE(io.writtenIds(), (std::vector<uint16_t>{GimbalRecord1Write}));
-        io.removeListener(&page);
     }
 
     void broadcastAndButtons()
@@ -471,7 +461,6 @@ private slots:
         page.on_RB_ON_clicked();
         page.on_RB_OFF_clicked();
         QCOMPARE(io.writtenIds(), (std::vector<uint16_t>{0x02A2, 0x02A7, 0x02A3, 0x1253, 0x02A2, 0x02A7, 0x1250, 0x1251}));
-        io.removeListener(&page);
     }
 
     void debugGroupsHiddenInThisBuild()

@@ -12,6 +12,7 @@
 #include "widgets/qImageButton.h"
 #include "widgets/qPageButton.h"
 #include "widgets/WidgetShots.h"
+#include "support/HoverEvents.h"
 
 #include <QApplication>
 #include <QEnterEvent>
@@ -24,22 +25,12 @@
 #include <QtTest>
 
 using kzo::test::saveShot;
+using kzo::test::sendEnter;
+using kzo::test::sendLeave;
 
 namespace {
 
 const QString res = QStringLiteral(":/Utility/res/");
-
-void sendEnter(QWidget* w)
-{
-    QEnterEvent e(QPointF(2, 2), QPointF(2, 2), w->mapToGlobal(QPointF(2, 2)));
-    QCoreApplication::sendEvent(w, &e);
-}
-
-void sendLeave(QWidget* w)
-{
-    QEvent e(QEvent::Leave);
-    QCoreApplication::sendEvent(w, &e);
-}
 
 void sendKey(QWidget* w, int key, bool autoRepeat, const QString& text = {})
 {
@@ -90,7 +81,7 @@ private slots:
         b.resize(100, 30);
         b.show();
         QCOMPARE(b.currentSkin(), KzoPushButton::Skin::Normal);
-        sendEnter(&b);
+        sendEnter(&b, {2, 2});
         QCOMPARE(b.currentSkin(), KzoPushButton::Skin::Focus);
         QTest::mousePress(&b, Qt::LeftButton, {}, QPoint(5, 5));
         QCOMPARE(b.currentSkin(), KzoPushButton::Skin::Press);
@@ -114,7 +105,7 @@ private slots:
         QCOMPARE(b.currentSkin(), KzoPushButton::Skin::Checked);
         QCOMPARE(state.count(), 1);
         QCOMPARE(state.at(0).at(0).toBool(), true);
-        sendEnter(&b);
+        sendEnter(&b, {2, 2});
         QCOMPARE(b.currentSkin(), KzoPushButton::Skin::Checked); // checked wins over hover
         b.setEnabled(false);
         QCOMPARE(b.currentSkin(), KzoPushButton::Skin::Disabled);
@@ -381,7 +372,7 @@ private slots:
         b.resize(28, 24);
         b.show();
         QSignalSpy click(&b, &qImageButtonEx::click);
-        sendEnter(&b);
+        sendEnter(&b, {2, 2});
         QCOMPARE(b.look(), qImageButton::Look::Hover);
         QTest::mousePress(&b, Qt::LeftButton, {}, QPoint(3, 3));
         QCOMPARE(b.look(), qImageButton::Look::Pressed);
@@ -391,7 +382,7 @@ private slots:
         sendLeave(&b);
         QCOMPARE(b.look(), qImageButton::Look::Normal);
         b.setHoverEnabled(false);
-        sendEnter(&b);
+        sendEnter(&b, {2, 2});
         QCOMPARE(b.look(), qImageButton::Look::Normal);
         QTest::mousePress(&b, Qt::LeftButton, {}, QPoint(3, 3));
         QTest::mouseRelease(&b, Qt::LeftButton, {}, QPoint(300, 3));
@@ -419,7 +410,7 @@ private slots:
         allow = true;
         QTest::mousePress(&b, Qt::LeftButton, {}, QPoint(10, 10));
         QCOMPARE(click.count(), 2);
-        sendEnter(&b);
+        sendEnter(&b, {2, 2});
         QCOMPARE(b.styleSheet(), b.hoverStyle());
         sendLeave(&b);
         QCOMPARE(b.styleSheet(), b.normalStyle());

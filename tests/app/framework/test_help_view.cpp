@@ -8,6 +8,7 @@
 #include "support/LogCapture.h"
 #include "commands/qAppModel.h"
 #include "widgets/QTipLabel.h"
+#include "support/HoverEvents.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -22,6 +23,8 @@
 #endif
 
 using kzo::test::CountingPage;
+using kzo::test::sendEnter;
+using kzo::test::sendLeave;
 
 namespace {
 
@@ -31,18 +34,6 @@ void writeFile(const QString& path, const QByteArray& text)
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(text);
-}
-
-void sendEnter(QWidget* w)
-{
-    QEnterEvent e(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
-    QCoreApplication::sendEvent(w, &e);
-}
-
-void sendLeave(QWidget* w)
-{
-    QEvent e(QEvent::Leave);
-    QCoreApplication::sendEvent(w, &e);
 }
 
 } // namespace

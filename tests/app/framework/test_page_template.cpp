@@ -10,6 +10,7 @@
 #include "widgets/KzoDoubleSpinBox.h"
 #include "widgets/KzoSpinBox.h"
 #include "widgets/KzoSwitchBox.h"
+#include "support/HoverEvents.h"
 
 #include <QApplication>
 #include <QDir>
@@ -23,20 +24,10 @@
 
 using kzo::test::CountingPage;
 using kzo::test::SelfWiredPage;
+using kzo::test::sendEnter;
+using kzo::test::sendLeave;
 
 namespace {
-
-void sendEnter(QWidget* w)
-{
-    QEnterEvent e(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
-    QCoreApplication::sendEvent(w, &e);
-}
-
-void sendLeave(QWidget* w)
-{
-    QEvent e(QEvent::Leave);
-    QCoreApplication::sendEvent(w, &e);
-}
 
 struct ToolsWithPages {
     qToolsPageBase container;

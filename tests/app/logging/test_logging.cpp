@@ -118,6 +118,7 @@ private slots:
     void closedSinkPrintsNothingAndKeepsCounter();
     void concurrentMessagesNeverInterleave();
     void unreadOutputDoesNotHoldUpALoggingThread();
+    void programsSurviveABlockedOrClosedOutput_data();
     void programsSurviveABlockedOrClosedOutput();
 };
 
@@ -388,31 +389,29 @@ void TestLogging::unreadOutputDoesNotHoldUpALoggingThread()
     QCOMPARE(received.first(), logHeader("Device", n0) + "line 0 from a thread holding the device lock, padded to some length");
 }
 
+void TestLogging::programsSurviveABlockedOrClosedOutput_data()
+{
+    QTest::addColumn<bool>("readerGone");
+    QTest::newRow("reader went away (a pager that was quit)") << true;
+    QTest::newRow("reader never reads") << false;
+}
+
 void TestLogging::programsSurviveABlockedOrClosedOutput()
 {
+    QFETCH(bool, readerGone);
     constexpr int lines = 5000;
-    {
-        // The reader went away (a pager that was quit).
-        Pipe pipe;
-        QVERIFY(pipe.ok);
+    Pipe pipe;
+    QVERIFY(pipe.ok);
+    if (readerGone)
         pipe.closeRead();
-        Child probe(spawnProbe(pipe.fds[1], lines));
-        QVERIFY(probe.pid > 0);
-        pipe.closeWrite();
-        QTRY_VERIFY_WITH_TIMEOUT(probe.ended(), 20000);
-        QVERIFY2(!WIFSIGNALED(probe.status), qPrintable(QString::number(WTERMSIG(probe.status))));
-        QCOMPARE(WEXITSTATUS(probe.status), 0);
-    }
-    {
-        // The reader never reads: the program still gets through and ends.
-        Pipe pipe;
-        QVERIFY(pipe.ok);
-        Child probe(spawnProbe(pipe.fds[1], lines));
-        QVERIFY(probe.pid > 0);
-        pipe.closeWrite();
-        QTRY_VERIFY_WITH_TIMEOUT(probe.ended(), 20000);
-        QVERIFY2(!WIFSIGNALED(probe.status), qPrintable(QString::number(WTERMSIG(probe.status))));
-        QCOMPARE(WEXITSTATUS(probe.status), 0);
+    Child probe(spawnProbe(pipe.fds[1], lines));
+    QVERIFY(probe.pid > 0);
+    pipe.closeWrite();
+    // Either way the program gets through and ends.
+    QTRY_VERIFY_WITH_TIMEOUT(probe.ended(), 20000);
+    QVERIFY2(!WIFSIGNALED(probe.status), qPrintable(QString::number(WTERMSIG(probe.status))));
+    QCOMPARE(WEXITSTATUS(probe.status), 0);
+    if (!readerGone) {
         const QByteArray got = pipe.readAvailable();
         QVERIFY(got.startsWith(logHeader("Device", 0) + "probe line 0 of 5000"));
     }

@@ -52,6 +52,12 @@ void clickButton(qMainFrame& f, int index) { QTest::mouseClick(f.pageButton(inde
 
 const char* const versionKeys[] = {"fw_mc", "fw_imu", "hwid_imu", "loader_imu", "fw_cmu", "loader_cmu"};
 
+void setAllVersions(const QString& value)
+{
+    for (const char* k : versionKeys)
+        appModel().setValue(k, value);
+}
+
 std::map<QString, QString> versionValues()
 {
     std::map<QString, QString> out;
@@ -133,8 +139,7 @@ private slots:
     {
         io.clearWritten();
         kzo::test::resetFrameState();
-        for (const char* k : versionKeys)
-            appModel().setValue(k, QString());
+        setAllVersions(QString());
     }
 
     void windowLayout()
@@ -574,8 +579,7 @@ private slots:
         FrameFixture fx(io);
         enterLoader(module);
         QCOMPARE(fx.connector.loaderDevice(), module);
-        for (const char* key : versionKeys)
-            appModel().setValue(key, QStringLiteral("keep"));
+        setAllVersions(QStringLiteral("keep"));
         QSignalSpy queries(fx.frame.get(), &qMainFrame::checkFirmwareUpdates);
         QSignalSpy handled(fx.frame.get(), &qMainFrame::devValueChanged);
         if (cmuReply)
@@ -619,8 +623,7 @@ private slots:
         FrameFixture fx(io);
         connectDevice(0x00);
         QTRY_COMPARE(appModel().status(), int(AppLoadingAll));
-        for (const char* key : versionKeys)
-            appModel().setValue(key, QStringLiteral("keep"));
+        setAllVersions(QStringLiteral("keep"));
         QSignalSpy queries(fx.frame.get(), &qMainFrame::checkFirmwareUpdates);
         QSignalSpy checks(fx.frame.get(), &qMainFrame::fwVersionCheck);
         QSignalSpy handled(fx.frame.get(), &qMainFrame::devValueChanged);
