@@ -36,6 +36,8 @@ struct PageUnderTest {
             this->rig.host.calls << QStringLiteral("dialog:%1").arg(d.moduleId());
         });
         page.resize(850, 560);
+        // On the screen, as the current page is: a hidden page draws nothing.
+        page.show();
     }
     ~PageUnderTest() { rig.io.removeListener(&page); }
 
@@ -160,6 +162,32 @@ private slots:
         QCOMPARE(t.row(1)->firmware->text(), QStringLiteral("---"));
         rig.io.deliver(kzo::test::payloadRecord(0x1245, {0}));
         QTRY_COMPARE(t.row(1)->firmware->text(), QStringLiteral("4.1 "));
+    }
+
+    // The channel frames keep coming while another page is shown: a hidden
+    // page queues no redraw for them, and shows what changed when entered.
+    void aHiddenPageRedrawsNothingUntilEntered()
+    {
+        PageRig rig;
+        PageUnderTest t(rig);
+        rig.plugRunning();
+        QCoreApplication::processEvents();
+        t.page.hide();
+        appModel().setValue("fw_mc", QStringLiteral("5.0"));
+        rig.io.deliver(kzo::test::payloadRecord(0x1245, {0}));
+        QCoreApplication::processEvents();
+        QCOMPARE(t.row(1)->firmware->text(), QStringLiteral("---"));
+        for (int i = 0; i < 20; ++i) {
+            rig.io.deliver(kzo::test::payloadRecord(0x1245, {0}));
+            QVERIFY(!t.page.isRefreshPending());
+        }
+        t.page.show();
+        t.page.PageEnter();
+        QCOMPARE(t.row(1)->firmware->text(), QStringLiteral("5.0 "));
+        // Shown again, a frame redraws once more.
+        appModel().setValue("fw_mc", QStringLiteral("5.1"));
+        rig.io.deliver(kzo::test::payloadRecord(0x1245, {0}));
+        QTRY_COMPARE(t.row(1)->firmware->text(), QStringLiteral("5.1 "));
     }
 
     void aModuleInItsLoaderShowsZero_data()

@@ -103,16 +103,21 @@ void qUpgradePage::setButtonText(UpgradeRowWidgets& row, int module, const QStri
 
 // ------------------------------------------------------------- versions --
 
+// The gimbal page's channel frames arrive 20 times a second: only the first
+// frame after a redraw asks for another, and a hidden page keeps the mark
+// for when it is shown instead of redrawing for nobody.
 bool qUpgradePage::wantsFrame(const uint8_t* record)
 {
     const uint16_t id = kzo::frame::recordCommandId(record);
-    if (id != statusPollAck && id != orb::cmdid::HandshakeAck)
-        frameSeen.store(true);
-    return frameSeen.load();
+    if (id == statusPollAck || id == orb::cmdid::HandshakeAck)
+        return false;
+    return !frameSeen.exchange(true);
 }
 
 void qUpgradePage::refresh()
 {
+    if (!isVisible())
+        return;
     if (frameSeen.exchange(false))
         showVersions();
 }
@@ -149,7 +154,9 @@ void qUpgradePage::PageEnter()
     if (qConnector* c = connector()) {
         c->sendHandshake(1, 0);
         c->sendHandshake(2, 0);
-        if (c->isConnected())
+        // What arrived while the page was hidden is shown now.
+        const bool framesWaiting = frameSeen.exchange(false);
+        if (c->isConnected() || framesWaiting)
             showVersions();
     }
     if (host && !navigatorConnection)
