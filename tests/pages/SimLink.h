@@ -6,6 +6,9 @@
 
 #include <QString>
 
+#include <chrono>
+#include <thread>
+
 namespace kzo::test {
 
 class SimLink {
@@ -18,6 +21,7 @@ public:
     explicit SimLink(const QString& port, PortAtEnd atEnd = ClosePort)
         : atEnd_(atEnd)
     {
+        forgetPorts();
         FinderOptions options;
         options.ports = {port.toStdString()};
         options.useUdev = false;
@@ -44,6 +48,18 @@ public:
     static bool open() { return !orb::simpleDevIo().connectedPort().empty(); }
 
 private:
+    // A restarted finder keeps the ports of its last run and replays them to
+    // a new listener: an earlier test's port (its number possibly taken by
+    // another pty since) would be connected first. An empty run clears them.
+    static void forgetPorts()
+    {
+        setFinderOptions(FinderOptions{{}, false});
+        startDeviceFinder();
+        for (int i = 0; i < 5000 && !currentComDevices().empty(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        stopDeviceFinder();
+    }
+
     PortAtEnd atEnd_;
 };
 

@@ -29,6 +29,7 @@
 #include <QLineEdit>
 #include <QNetworkProxy>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
@@ -132,7 +133,11 @@ private slots:
             f.write(image);
         }
         UpdSim server;
-        QVERIFY(server.start({QStringLiteral("--offer"), QStringLiteral("mc=3.9:") + imageFile}));
+        // Only the main controller is offered: with more offers the dialog
+        // opens for whichever reply comes first.
+        QVERIFY(server.start({QStringLiteral("--offer"), QStringLiteral("mc=3.9:") + imageFile,
+                              QStringLiteral("--no-offer"), QStringLiteral("imu"),
+                              QStringLiteral("--no-offer"), QStringLiteral("cmu")}));
         QStringList simArgs{QStringLiteral("--mc-version"), QStringLiteral("3.2"), QStringLiteral("--image-dir"), dir.path()};
         if (ending == Ending::LoaderNeverStarts)
             simArgs << QStringLiteral("--refuse-loader") << QStringLiteral("mc");
@@ -184,6 +189,14 @@ private slots:
         frame->buildLanguageMenu();
         frame->focusPage(0);
         frame->show();
+        // A failed check returns early: the listeners still leave the
+        // shared link, or the next row's device would reach freed ones.
+        const auto unlink = qScopeGuard([&] {
+            kzo::app::shutDownLink(io, {frame.get(), frame->firmwareDialog(), &queue, &connector, &engine});
+            pages->detach(io);
+            pages.reset();
+            frame.reset();
+        });
         uploader.fetchServerConfig();
         {
             SimLink link(sim.port());
@@ -216,11 +229,6 @@ private slots:
             else
                 QVERIFY(pulled && sim.log().contains("unplugged"));
         }
-
-        kzo::app::shutDownLink(io, {frame.get(), frame->firmwareDialog(), &queue, &connector, &engine});
-        pages->detach(io);
-        pages.reset();
-        frame.reset();
     }
 };
 
