@@ -3,12 +3,17 @@
 #include "online/DocArchive.h"
 #include "online/StagedInstall.h"
 
+#include "support/FileTree.h"
+
 #include <QtTest>
 
 #include <sys/stat.h>
 #include <zip.h>
 
 using namespace kzo::online;
+using kzo::test::listing;
+using kzo::test::readFile;
+using kzo::test::writeFile;
 
 namespace {
 
@@ -39,31 +44,6 @@ bool writeZip(const QString& path, const QList<Entry>& entries)
         zipCloseFileInZip(zf);
     }
     return zipClose(zf, nullptr) == ZIP_OK && ok;
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& data)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
-
-// Relative paths of everything under `dir`, sorted.
-QStringList listing(const QString& dir)
-{
-    QStringList out;
-    QDirIterator it(dir, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        out << QDir(dir).relativeFilePath(it.next());
-    out.sort();
-    return out;
 }
 
 } // namespace

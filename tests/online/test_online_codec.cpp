@@ -12,22 +12,27 @@
 
 #include <QtTest>
 
+#include <list>
+
 using namespace kzo::online;
-
-namespace {
-
-QDomElement parse(const QByteArray& xml, QDomDocument& doc)
-{
-    if (parseReplyDocument(xml, doc) != ReplyParse::Ok)
-        return {};
-    return doc.documentElement();
-}
-
-} // namespace
 
 class TestOnlineCodec : public QObject {
     Q_OBJECT
+
+    std::list<QDomDocument> docs; // the parsed documents live until the test function ends
+
+    // The root element of `xml`; null when it does not parse.
+    QDomElement parsed(const QByteArray& xml)
+    {
+        QDomDocument& doc = docs.emplace_back();
+        if (parseReplyDocument(xml, doc) != ReplyParse::Ok)
+            return {};
+        return doc.documentElement();
+    }
+
 private slots:
+    void cleanup() { docs.clear(); }
+
     void initTestCase()
     {
         QCoreApplication::setOrganizationName(QStringLiteral("KZO"));
@@ -134,8 +139,7 @@ private slots:
 
     void childText_firstChildAndMissing()
     {
-        QDomDocument doc;
-        const QDomElement root = parse("<r><code>first</code><code>second</code><a><b>deep</b></a></r>", doc);
+        const QDomElement root = parsed("<r><code>first</code><code>second</code><a><b>deep</b></a></r>");
         QCOMPARE(childText(root, QStringLiteral("code")), QStringLiteral("first"));
         QCOMPARE(childText(root, QStringLiteral("none")), QString());
         QCOMPARE(childText(root, QStringList{"a", "b"}), QStringLiteral("deep"));
@@ -155,12 +159,10 @@ private slots:
     {
         QFETCH(QString, language);
         QFETCH(QString, expected);
-        QDomDocument doc;
-        const QDomElement root = parse("<c><WIKI_KZO><page_main><x>default</x><y language=\"en_US\">en1</y>"
-                                       "<z language=\"zh_CN\">zh</z><w language=\"en_US\">en2</w></page_main>"
-                                       "<page_tools><only language=\"en_US\">tools-en</only></page_tools>"
-                                       "</WIKI_KZO><Login><Url>L</Url></Login></c>",
-                                       doc);
+        const QDomElement root = parsed("<c><WIKI_KZO><page_main><x>default</x><y language=\"en_US\">en1</y>"
+                                        "<z language=\"zh_CN\">zh</z><w language=\"en_US\">en2</w></page_main>"
+                                        "<page_tools><only language=\"en_US\">tools-en</only></page_tools>"
+                                        "</WIKI_KZO><Login><Url>L</Url></Login></c>");
         const ServerConfig c = readServerConfig(root, language);
         QCOMPARE(c.helpMainUrl, expected);
         // A page whose first child is also its only one.
@@ -170,17 +172,15 @@ private slots:
 
     void serverConfig_addresses()
     {
-        QDomDocument doc;
-        const QDomElement root = parse("<cfg><Login><Url>http://s/login</Url></Login>"
-                                       "<Register><Url>http://s/reg</Url></Register>"
-                                       "<ForgotPassword><Url>http://s/forgot</Url></ForgotPassword>"
-                                       "<SoftInfo><Url>http://s/sw</Url></SoftInfo>"
-                                       "<Firmware><Url>http://s/fw</Url></Firmware>"
-                                       "<WareDownload><Url>http://s/dl</Url></WareDownload>"
-                                       "<Doc><Url>http://s/doc</Url></Doc>"
-                                       "<NewsLetter><Url>http://s/news</Url></NewsLetter>"
-                                       "<QueryInfo><Url>http://s/q</Url></QueryInfo></cfg>",
-                                       doc);
+        const QDomElement root = parsed("<cfg><Login><Url>http://s/login</Url></Login>"
+                                        "<Register><Url>http://s/reg</Url></Register>"
+                                        "<ForgotPassword><Url>http://s/forgot</Url></ForgotPassword>"
+                                        "<SoftInfo><Url>http://s/sw</Url></SoftInfo>"
+                                        "<Firmware><Url>http://s/fw</Url></Firmware>"
+                                        "<WareDownload><Url>http://s/dl</Url></WareDownload>"
+                                        "<Doc><Url>http://s/doc</Url></Doc>"
+                                        "<NewsLetter><Url>http://s/news</Url></NewsLetter>"
+                                        "<QueryInfo><Url>http://s/q</Url></QueryInfo></cfg>");
         const ServerConfig c = readServerConfig(root, QStringLiteral("en_US"));
         QCOMPARE(c.loginUrl, QStringLiteral("http://s/login"));
         QCOMPARE(c.registerUrl, QStringLiteral("http://s/reg/en_US"));
@@ -191,17 +191,13 @@ private slots:
         QCOMPARE(c.docUrl, QStringLiteral("http://s/doc"));
         QCOMPARE(c.newsUrl, QStringLiteral("http://s/news"));
         QCOMPARE(c.queryInfoUrl, QStringLiteral("http://s/q"));
-
-        QDomDocument noLogin;
-        QVERIFY(readServerConfig(parse("<cfg><Login><Url></Url></Login></cfg>", noLogin), "en_US").loginUrl.isEmpty());
+        QVERIFY(readServerConfig(parsed("<cfg><Login><Url></Url></Login></cfg>"), "en_US").loginUrl.isEmpty());
     }
 
     void firmwareReply()
     {
-        QDomDocument doc;
-        const QDomElement root = parse("<r><latest><files><f0 size=\"2048\" checksum=\"abc\">F-17</f0></files>"
-                                       "<id>55</id><ver>3.1.0.0</ver></latest></r>",
-                                       doc);
+        const QDomElement root = parsed("<r><latest><files><f0 size=\"2048\" checksum=\"abc\">F-17</f0></files>"
+                                        "<id>55</id><ver>3.1.0.0</ver></latest></r>");
         const FirmwareDataInfo info = readFirmwareReply(root, 4, QStringLiteral("http://q/info"), QStringLiteral("en_US"));
         QCOMPARE(info.deviceId, 4);
         QCOMPARE(info.version, QStringLiteral("3.1.0.0"));
@@ -209,10 +205,8 @@ private slots:
         QCOMPARE(info.fileId, QStringLiteral("F-17"));
         QCOMPARE(info.size, 2048);
         QCOMPARE(info.checksum, QStringLiteral("abc"));
-
-        QDomDocument emptyDoc;
         const FirmwareDataInfo none = readFirmwareReply(
-            parse("<r><latest><files><f0 size=\"9\" checksum=\"c\"></f0></files><ver>9</ver></latest></r>", emptyDoc), 9,
+            parsed("<r><latest><files><f0 size=\"9\" checksum=\"c\"></f0></files><ver>9</ver></latest></r>"), 9,
             QStringLiteral("http://q"), QStringLiteral("en_US"));
         QCOMPARE(none.deviceId, 9);
         QCOMPARE(none.size, 0);
@@ -221,30 +215,21 @@ private slots:
 
     void otherReplies()
     {
-        QDomDocument sw;
-        const SoftwareReply s = readSoftwareReply(parse("<r><code>1</code><latest><software>1.2</software></latest>"
-                                                        "<ver>1.2</ver><note>N</note><url>U</url><status>2</status></r>",
-                                                        sw));
+        const SoftwareReply s = readSoftwareReply(parsed("<r><code>1</code><latest><software>1.2</software></latest>"
+                                                         "<ver>1.2</ver><note>N</note><url>U</url><status>2</status></r>"));
         QCOMPARE(s.code, QStringLiteral("1"));
         QCOMPARE(s.latestFirmware, QString());
         QCOMPARE(s.latestSoftware, QStringLiteral("1.2"));
         QCOMPARE(s.ver + s.note + s.url + s.status, QStringLiteral("1.2NU2"));
-
-        QDomDocument d;
-        const DocReply dr = readDocReply(parse("<r><code>12</code><url>http://d/doc.zip</url></r>", d));
+        const DocReply dr = readDocReply(parsed("<r><code>12</code><url>http://d/doc.zip</url></r>"));
         QCOMPARE(dr.code, 12);
         QCOMPARE(dr.url, QStringLiteral("http://d/doc.zip"));
-        QDomDocument d2;
-        QCOMPARE(readDocReply(parse("<r><code>new</code></r>", d2)).code, 0);
-
-        QDomDocument n;
-        const NewsReply nr = readNewsReply(parse("<r><id>8</id><code>5</code></r>", n), QStringLiteral("http://q"),
+        QCOMPARE(readDocReply(parsed("<r><code>new</code></r>")).code, 0);
+        const NewsReply nr = readNewsReply(parsed("<r><id>8</id><code>5</code></r>"), QStringLiteral("http://q"),
                                            QStringLiteral("zh_CN"));
         QCOMPARE(nr.address, QStringLiteral("http://q?id=8&type=1&language=zh_CN"));
         QCOMPARE(nr.version, 5);
-
-        QDomDocument l;
-        const LoginReply lr = readLoginReply(parse("<x><code>0</code><msg>m</msg><error_code>1002</error_code></x>", l));
+        const LoginReply lr = readLoginReply(parsed("<x><code>0</code><msg>m</msg><error_code>1002</error_code></x>"));
         QCOMPARE(lr.code, QStringLiteral("0"));
         QCOMPARE(lr.msg, QStringLiteral("m"));
         QCOMPARE(lr.errorCode, QStringLiteral("1002"));
@@ -253,19 +238,14 @@ private slots:
     // Blanks and line breaks around a value are not part of it.
     void paddedFieldsAreTrimmed()
     {
-        QDomDocument l;
         const LoginReply lr = readLoginReply(
-            parse("<x><code> 0 </code><msg>\n m \n</msg><error_code>\t1002 </error_code></x>", l));
+            parsed("<x><code> 0 </code><msg>\n m \n</msg><error_code>\t1002 </error_code></x>"));
         QCOMPARE(lr.code, QStringLiteral("0"));
         QCOMPARE(lr.errorCode, QStringLiteral("1002"));
-        QDomDocument l2;
-        QCOMPARE(readLoginReply(parse("<x><code>\n  S1234abcd\n</code></x>", l2)).code, QStringLiteral("S1234abcd"));
-
-        QDomDocument sw;
+        QCOMPARE(readLoginReply(parsed("<x><code>\n  S1234abcd\n</code></x>")).code, QStringLiteral("S1234abcd"));
         const SoftwareReply s = readSoftwareReply(
-            parse("<r><code> 1\n</code><latest><firmware> 2.0 </firmware><software>\n1.2 </software></latest>"
-                  "<ver> 1.2 </ver><note> http://n/ </note><url>\thttp://u/ </url><status> 2 </status></r>",
-                  sw));
+            parsed("<r><code> 1\n</code><latest><firmware> 2.0 </firmware><software>\n1.2 </software></latest>"
+                  "<ver> 1.2 </ver><note> http://n/ </note><url>\thttp://u/ </url><status> 2 </status></r>"));
         QCOMPARE(s.code, QStringLiteral("1"));
         QCOMPARE(s.latestFirmware, QStringLiteral("2.0"));
         QCOMPARE(s.latestSoftware, QStringLiteral("1.2"));

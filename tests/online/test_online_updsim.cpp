@@ -1,6 +1,7 @@
 // The update-server simulator itself: its command line, seeded fault draws and
 // the archive it builds from a folder.
 #include "OnlineTestSupport.h"
+#include "support/FileTree.h"
 
 #include "online/DocArchive.h"
 
@@ -14,6 +15,9 @@
 #include <csignal>
 #include <memory>
 #include <sys/types.h>
+
+using kzo::test::readFile;
+using kzo::test::writeFile;
 
 namespace {
 
@@ -255,14 +259,11 @@ private slots:
     void offersPerModule()
     {
         QTemporaryDir dir;
-        QFile file(dir.filePath("gps.bin"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
         const QByteArray gpsImage = QByteArray("gps firmware image ").repeated(37);
-        file.write(gpsImage);
-        file.close();
+        writeFile(dir.filePath("gps.bin"), gpsImage);
         UpdSim sim;
         QVERIFY(sim.start({"--offer", "mc=3.4.0.0:1000", "--offer", "imu=1.9", "--no-offer", "cmu", "--offer",
-                           "gps=2.5-rc1:" + file.fileName(), "--offer", "led=7.0:0", "--firmware-size", "3000"}));
+                           "gps=2.5-rc1:" + dir.filePath("gps.bin"), "--offer", "led=7.0:0", "--firmware-size", "3000"}));
         QNetworkAccessManager nam;
 
         struct Case {
@@ -417,27 +418,18 @@ private slots:
     void archiveFromFolder()
     {
         QTemporaryDir src;
-        QVERIFY(QDir().mkpath(src.filePath("en_US")));
-        for (const auto& [name, text] : {std::pair{"en_US/main.html", "main"}, std::pair{"errorcode.html", "codes"}}) {
-            QFile f(src.filePath(name));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(text);
-        }
+        writeFile(src.filePath("en_US/main.html"), "main");
+        writeFile(src.filePath("errorcode.html"), "codes");
         UpdSim sim;
         QVERIFY(sim.start({"--doc-dir", src.path()}));
         QNetworkAccessManager nam;
         const QByteArray zip = fetch(nam, sim.base + "doc.zip", {}, false);
         QTemporaryDir out;
-        QFile z(out.filePath("doc.zip"));
-        QVERIFY(z.open(QIODevice::WriteOnly));
-        z.write(zip);
-        z.close();
+        writeFile(out.filePath("doc.zip"), zip);
         QStringList written;
-        QVERIFY(kzo::online::unpackArchive(z.fileName(), out.filePath("app"), {}, nullptr, &written));
+        QVERIFY(kzo::online::unpackArchive(out.filePath("doc.zip"), out.filePath("app"), {}, nullptr, &written));
         QCOMPARE(written, QStringList({"doc/en_US/main.html", "doc/errorcode.html"}));
-        QFile main(out.filePath("app/doc/en_US/main.html"));
-        QVERIFY(main.open(QIODevice::ReadOnly));
-        QCOMPARE(main.readAll(), QByteArray("main"));
+        QCOMPARE(readFile(out.filePath("app/doc/en_US/main.html")), QByteArray("main"));
         QTRY_VERIFY_WITH_TIMEOUT(sim.log().contains("request: GET /doc.zip\nresponse: /doc.zip 200 "), waitMs);
     }
 };

@@ -2,13 +2,13 @@
 // configuration, software, firmware, document and newsletter checks, their
 // empty and parse-failure paths, request bodies and log lines.
 #include "OnlineTestSupport.h"
+#include "support/FileTree.h"
 
 #include "commands/qAppModel.h"
 #include "online/DataUploader.h"
 #include "online/VersionCompare.h"
 
 #include <QCryptographicHash>
-#include <QDirIterator>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
@@ -16,6 +16,9 @@
 #include <QtTest>
 
 #include <memory>
+
+using kzo::test::listing;
+using kzo::test::writeFile;
 
 namespace {
 
@@ -36,17 +39,6 @@ const char* const resetKeys[] = {
 bool hasLogged(const LogCapture& log, const QString& text)
 {
     return text.endsWith('\n') ? log.text().contains(text) : log.hasLine(QStringLiteral("Network"), text);
-}
-
-// Relative paths of everything under `dir`, sorted.
-QStringList listing(const QString& dir)
-{
-    QStringList out;
-    QDirIterator it(dir, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        out << QDir(dir).relativeFilePath(it.next());
-    out.sort();
-    return out;
 }
 
 } // namespace
@@ -89,13 +81,21 @@ class TestOnlineUploader : public QObject {
         });
     }
 
-    // Starts the simulator and applies its configuration document.
-    bool startConfigured(const QStringList& args = {})
+    // Starts the simulator and points the configuration address at it.
+    bool startSim(const QStringList& args = {})
     {
         sim = std::make_unique<UpdSim>();
         if (!sim->start(args))
             return false;
         appModel().setValue("request_xml_url", sim->base + QStringLiteral("server_config.xml"));
+        return true;
+    }
+
+    // Starts the simulator and applies its configuration document.
+    bool startConfigured(const QStringList& args = {})
+    {
+        if (!startSim(args))
+            return false;
         up->fetchServerConfig();
         if (!QTest::qWaitFor([this] { return !statuses.isEmpty(); }, waitMs))
             return false;
@@ -161,9 +161,7 @@ private slots:
         QFETCH(QString, helpSuffix);
         appModel().setValue("language", language);
         LogCapture log;
-        sim = std::make_unique<UpdSim>();
-        QVERIFY(sim->start());
-        appModel().setValue("request_xml_url", url("server_config.xml"));
+        QVERIFY(startSim());
         QVERIFY(!up->isServerConfigReady());
         up->fetchServerConfig();
         QTRY_COMPARE_WITH_TIMEOUT(statuses, QList<int>{0}, waitMs);
@@ -195,9 +193,7 @@ private slots:
 
     void serverConfig_withoutLoginUrlChangesNothing()
     {
-        sim = std::make_unique<UpdSim>();
-        QVERIFY(sim->start({"--no-login-url"}));
-        appModel().setValue("request_xml_url", url("server_config.xml"));
+        QVERIFY(startSim({"--no-login-url"}));
         appModel().setValue("software_update_server_url", "kept");
         appModel().setValue("online_help_main_url", "kept-help");
         up->fetchServerConfig();
@@ -223,9 +219,7 @@ private slots:
         QFETCH(QString, fault);
         QFETCH(QString, expectedText);
         LogCapture log;
-        sim = std::make_unique<UpdSim>();
-        QVERIFY(sim->start({"--fault", fault}));
-        appModel().setValue("request_xml_url", url("server_config.xml"));
+        QVERIFY(startSim({"--fault", fault}));
         up->fetchServerConfig();
         QTRY_COMPARE_WITH_TIMEOUT(statuses, QList<int>{1}, waitMs);
         QVERIFY2(hasLogged(log, expectedText), qPrintable(log.text()));
@@ -239,9 +233,7 @@ private slots:
     void serverConfig_failureStatusLinesExact()
     {
         LogCapture log;
-        sim = std::make_unique<UpdSim>();
-        QVERIFY(sim->start({"--fault", "empty@config"}));
-        appModel().setValue("request_xml_url", url("server_config.xml"));
+        QVERIFY(startSim({"--fault", "empty@config"}));
         up->fetchServerConfig();
         QTRY_COMPARE_WITH_TIMEOUT(statuses, QList<int>{1}, waitMs);
         QVERIFY(log.hasLine("Network", "[0]Nothing received!"));
@@ -533,10 +525,7 @@ private slots:
     void firmware_imagesFromFolder()
     {
         QTemporaryDir dir;
-        QFile f(dir.filePath("mc.bin"));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("0123456789");
-        f.close();
+        writeFile(dir.filePath("mc.bin"), "0123456789");
         QVERIFY(startConfigured({"--firmware-dir", dir.path()}));
         QVERIFY(up->requestFirmware(1));
         QVERIFY(up->requestFirmware(2)); // no imu.bin: no offer
@@ -671,10 +660,7 @@ private slots:
             conf.sync();
         }
         QVERIFY(QDir().mkpath(dir + QStringLiteral("/doc")));
-        QFile old(dir + QStringLiteral("/doc/old.html"));
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("old page");
-        old.close();
+        writeFile(dir + QStringLiteral("/doc/old.html"), "old page");
         LogCapture log;
         up->requestDocVersion();
         QTRY_VERIFY_WITH_TIMEOUT(log.text().contains("Unpack doc.zip failed"), waitMs);
@@ -756,9 +742,7 @@ private slots:
         QFETCH(QString, route);
         QFETCH(int, type);
         QFETCH(QStringList, expectedEvents);
-        sim = std::make_unique<UpdSim>();
-        QVERIFY(sim->start({"--fault", "hang@" + route}));
-        appModel().setValue("request_xml_url", url("server_config.xml"));
+        QVERIFY(startSim({"--fault", "hang@" + route}));
         if (route != QLatin1String("config")) {
             // The configuration itself is answered: hang only the route under test.
             up->fetchServerConfig();

@@ -11,6 +11,13 @@ ParsedJob parse(std::vector<std::string> args)
     args.insert(args.begin(), "kzo-flash");
     return parseFlashJob(args);
 }
+ParsedJob parse(const QStringList& args)
+{
+    std::vector<std::string> v;
+    for (const QString& a : args)
+        v.push_back(a.toStdString());
+    return parse(v);
+}
 } // namespace
 
 class TestFlashJob : public QObject {
@@ -77,10 +84,7 @@ private slots:
     {
         QFETCH(QStringList, args);
         QFETCH(QString, error);
-        std::vector<std::string> v;
-        for (const QString& a : args)
-            v.push_back(a.toStdString());
-        const ParsedJob p = parse(v);
+        const ParsedJob p = parse(args);
         QCOMPARE(QString::fromStdString(p.error), error);
         QVERIFY(!p.help);
         QVERIFY(!p.version);
@@ -105,10 +109,7 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(bool, help);
         QFETCH(bool, version);
-        std::vector<std::string> v;
-        for (const QString& a : args)
-            v.push_back(a.toStdString());
-        const ParsedJob p = parse(v);
+        const ParsedJob p = parse(args);
         QCOMPARE(p.help, help);
         QCOMPARE(p.version, version);
         QVERIFY2(p.error.empty(), p.error.c_str());

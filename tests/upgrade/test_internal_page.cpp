@@ -19,6 +19,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <memory>
 #include <thread>
 
 using kzo::test::ackRecord;
@@ -154,7 +155,22 @@ public:
 class TestInternalPage : public QObject {
     Q_OBJECT
 
+    // A fresh rig and internal page for every test function.
+    std::unique_ptr<PageRig> rig;
+    std::unique_ptr<InternalUnderTest> t;
+
 private slots:
+    void init()
+    {
+        rig = std::make_unique<PageRig>();
+        t = std::make_unique<InternalUnderTest>(*rig);
+    }
+    void cleanup()
+    {
+        t.reset();
+        rig.reset();
+    }
+
     void theImuListRunsToItsEndAndStops_data()
     {
         QTest::addColumn<QString>("name");
@@ -171,83 +187,79 @@ private slots:
         QFETCH(bool, threaded);
         QTemporaryDir dir;
         const Bytes file = pattern(300); // two whole blocks and a short one
-        PageRig rig;
-        InternalUnderTest t(rig);
-        ImuLoaderSim loader(rig.io);
+        ImuLoaderSim loader(rig->io);
         loader.fromOtherThread = threaded;
         kzo::test::LogCapture log;
-        t.chosen = writeFile(dir, name, file);
+        t->chosen = writeFile(dir, name, file);
         userSettings().setValue(QStringLiteral("path/firmware"), QStringLiteral("/images/imu"));
 
-        t.page.widgets().BTN_GIMBAL->click();
-        QCOMPARE(t.asked, QStringList{QStringLiteral("IMU|/images/imu|Firmware (*.bin *.enc)")});
+        t->page.widgets().BTN_GIMBAL->click();
+        QCOMPARE(t->asked, QStringList{QStringLiteral("IMU|/images/imu|Firmware (*.bin *.enc)")});
         QCOMPARE(appModel().status(), int(AppUpgrading));
-        QVERIFY(t.page.widgets().progressBar->isVisibleTo(&t.page));
-        QCOMPARE(t.page.widgets().progressBar->maximum(), 0); // busy until the loader answers
+        QVERIFY(t->page.widgets().progressBar->isVisibleTo(&t->page));
+        QCOMPARE(t->page.widgets().progressBar->maximum(), 0); // busy until the loader answers
         QCOMPARE(userSettings().value(QStringLiteral("path/firmware")).toString(), dir.path());
 
-        QTRY_VERIFY(t.page.gimbalRun().done());
-        QVERIFY(!t.page.gimbalRun().running());
+        QTRY_VERIFY(t->page.gimbalRun().done());
+        QVERIFY(!t->page.gimbalRun().running());
         QCOMPARE(loader.length, uint32_t(300));
         QCOMPARE(loader.blockIds, (std::vector<uint16_t>(3, static_cast<uint16_t>(dataId))));
         Bytes expected = file;
         expected.resize(3 * 128, 0); // the short block is zero-filled
         QCOMPARE(loader.image, expected);
         QCOMPARE(appModel().status(), int(AppIdle));
-        QVERIFY(!t.page.isAckTimerActive());
-        QTRY_VERIFY(!t.page.widgets().progressBar->isVisibleTo(&t.page));
+        QVERIFY(!t->page.isAckTimerActive());
+        QTRY_VERIFY(!t->page.widgets().progressBar->isVisibleTo(&t->page));
         QVERIFY(log.text().contains(QStringLiteral("CMD_ID_GIMBAL_UPGRADE_LOADER_ACK!!!")));
         QVERIFY(log.text().contains(QStringLiteral("Upgrade success!")));
 
         // Late answers after the end send nothing more.
-        const int writes = rig.io.writeCount();
-        rig.io.deliver(ackRecord(orb::cmdid::ImuBlockAck, {0}));
-        rig.io.deliver(ackRecord(orb::cmdid::ImuLoaderReady, {0}));
+        const int writes = rig->io.writeCount();
+        rig->io.deliver(ackRecord(orb::cmdid::ImuBlockAck, {0}));
+        rig->io.deliver(ackRecord(orb::cmdid::ImuLoaderReady, {0}));
         QCoreApplication::processEvents();
-        QCOMPARE(rig.io.writeCount(), writes);
+        QCOMPARE(rig->io.writeCount(), writes);
     }
 
     void theListAdvancesOnlyOnAnswersAndShowsItsProgress()
     {
         QTemporaryDir dir;
-        PageRig rig;
-        InternalUnderTest t(rig);
-        t.chosen = writeFile(dir, QStringLiteral("imu.bin"), pattern(256)); // length + 2 blocks
+        t->chosen = writeFile(dir, QStringLiteral("imu.bin"), pattern(256)); // length + 2 blocks
         const auto listIds = {orb::cmdid::ImuLength, orb::cmdid::ImuBlockAlt, orb::cmdid::ImuBlock};
 
-        t.page.widgets().BTN_GIMBAL->click();
-        QCOMPARE(rig.io.takeCommands(), std::vector<uint16_t>{orb::cmdid::ImuStart});
-        QVERIFY(t.writtenOf(listIds).empty());
+        t->page.widgets().BTN_GIMBAL->click();
+        QCOMPARE(rig->io.takeCommands(), std::vector<uint16_t>{orb::cmdid::ImuStart});
+        QVERIFY(t->writtenOf(listIds).empty());
         // Acknowledgements before the loader's answer move nothing.
-        rig.io.deliver(ackRecord(orb::cmdid::ImuBlockAck, {0}));
+        rig->io.deliver(ackRecord(orb::cmdid::ImuBlockAck, {0}));
         QCoreApplication::processEvents();
-        QVERIFY(t.writtenOf(listIds).empty());
+        QVERIFY(t->writtenOf(listIds).empty());
 
         // The loader repeats its answer: the list starts once.
-        rig.io.deliver(ackRecord(orb::cmdid::ImuLoaderReady, {0}));
-        rig.io.deliver(ackRecord(orb::cmdid::ImuLoaderReady, {0}));
-        QTRY_COMPARE(t.writtenOf(listIds), std::vector<uint16_t>{orb::cmdid::ImuLength});
+        rig->io.deliver(ackRecord(orb::cmdid::ImuLoaderReady, {0}));
+        rig->io.deliver(ackRecord(orb::cmdid::ImuLoaderReady, {0}));
+        QTRY_COMPARE(t->writtenOf(listIds), std::vector<uint16_t>{orb::cmdid::ImuLength});
         QCoreApplication::processEvents();
-        QCOMPARE(t.writtenOf(listIds).size(), size_t(1));
-        QTRY_COMPARE(t.page.widgets().progressBar->value(), 33);
-        QCOMPARE(t.page.widgets().progressBar->maximum(), 100);
+        QCOMPARE(t->writtenOf(listIds).size(), size_t(1));
+        QTRY_COMPARE(t->page.widgets().progressBar->value(), 33);
+        QCOMPARE(t->page.widgets().progressBar->maximum(), 100);
 
-        rig.io.deliver(ackRecord(orb::cmdid::ImuLengthAck, {0}));
-        QTRY_COMPARE(t.writtenOf(listIds).size(), size_t(2));
-        rig.io.deliver(ackRecord(orb::cmdid::ImuBlockAck, {0}));
-        QTRY_COMPARE(t.writtenOf(listIds).size(), size_t(3));
-        QTRY_COMPARE(t.page.widgets().progressBar->value(), 100);
+        rig->io.deliver(ackRecord(orb::cmdid::ImuLengthAck, {0}));
+        QTRY_COMPARE(t->writtenOf(listIds).size(), size_t(2));
+        rig->io.deliver(ackRecord(orb::cmdid::ImuBlockAck, {0}));
+        QTRY_COMPARE(t->writtenOf(listIds).size(), size_t(3));
+        QTRY_COMPARE(t->page.widgets().progressBar->value(), 100);
         // The last block acknowledged: nothing left to send, waiting for done.
-        rig.io.deliver(ackRecord(orb::cmdid::ImuBlockAck, {0}));
-        rig.io.deliver(ackRecord(orb::cmdid::ImuBlockAck, {0}));
+        rig->io.deliver(ackRecord(orb::cmdid::ImuBlockAck, {0}));
+        rig->io.deliver(ackRecord(orb::cmdid::ImuBlockAck, {0}));
         QCoreApplication::processEvents();
-        QCOMPARE(t.writtenOf(listIds).size(), size_t(3));
-        QVERIFY(t.page.gimbalRun().running());
-        QVERIFY(t.page.isAckTimerActive());
-        QCOMPARE(t.page.widgets().label_ID->text(), QStringLiteral("0x02B5"));
+        QCOMPARE(t->writtenOf(listIds).size(), size_t(3));
+        QVERIFY(t->page.gimbalRun().running());
+        QVERIFY(t->page.isAckTimerActive());
+        QCOMPARE(t->page.widgets().label_ID->text(), QStringLiteral("0x02B5"));
 
-        rig.io.deliver(ackRecord(orb::cmdid::ImuDone, {0}));
-        QTRY_VERIFY(t.page.gimbalRun().done());
+        rig->io.deliver(ackRecord(orb::cmdid::ImuDone, {0}));
+        QTRY_VERIFY(t->page.gimbalRun().done());
         QCOMPARE(appModel().status(), int(AppIdle));
     }
 
@@ -263,97 +275,91 @@ private slots:
         QFETCH(int, answeredBlocks);
         QFETCH(QString, line);
         QTemporaryDir dir;
-        PageRig rig;
-        InternalUnderTest t(rig);
         std::unique_ptr<ImuLoaderSim> loader;
         if (answeredBlocks >= 0) {
-            loader = std::make_unique<ImuLoaderSim>(rig.io);
+            loader = std::make_unique<ImuLoaderSim>(rig->io);
             loader->answerBlocks = answeredBlocks;
         }
         kzo::test::LogCapture log;
-        t.page.setAckTimeout(150);
-        t.chosen = writeFile(dir, QStringLiteral("imu.bin"), pattern(3 * 128));
-        t.page.widgets().BTN_GIMBAL->click();
-        QVERIFY(t.page.gimbalRun().running());
-        QTRY_VERIFY(!t.page.gimbalRun().running());
-        QVERIFY(!t.page.gimbalRun().done());
+        t->page.setAckTimeout(150);
+        t->chosen = writeFile(dir, QStringLiteral("imu.bin"), pattern(3 * 128));
+        t->page.widgets().BTN_GIMBAL->click();
+        QVERIFY(t->page.gimbalRun().running());
+        QTRY_VERIFY(!t->page.gimbalRun().running());
+        QVERIFY(!t->page.gimbalRun().done());
         QCOMPARE(appModel().status(), int(AppIdle));
-        QVERIFY(!t.page.widgets().progressBar->isVisibleTo(&t.page));
+        QVERIFY(!t->page.widgets().progressBar->isVisibleTo(&t->page));
         QVERIFY(log.hasLine(QStringLiteral("Upgrade"), line));
 
         // An answer after the time-out sends nothing.
-        const int writes = rig.io.writeCount();
-        rig.io.deliver(ackRecord(orb::cmdid::ImuBlockAck, {0}));
+        const int writes = rig->io.writeCount();
+        rig->io.deliver(ackRecord(orb::cmdid::ImuBlockAck, {0}));
         QCoreApplication::processEvents();
-        QCOMPARE(rig.io.writeCount(), writes);
+        QCOMPARE(rig->io.writeCount(), writes);
         // And a new run can start.
-        t.page.widgets().BTN_GIMBAL->click();
-        QVERIFY(t.page.gimbalRun().running());
-        t.page.PageLeave();
+        t->page.widgets().BTN_GIMBAL->click();
+        QVERIFY(t->page.gimbalRun().running());
+        t->page.PageLeave();
     }
 
     void leavingThePageAbandonsTheRun()
     {
         QTemporaryDir dir;
-        PageRig rig;
-        InternalUnderTest t(rig);
-        t.page.PageEnter();
-        QVERIFY(rig.connector.isLoaderMode().load());
-        t.chosen = writeFile(dir, QStringLiteral("imu.bin"), pattern(200));
-        t.page.widgets().BTN_GIMBAL->click();
-        rig.io.deliver(ackRecord(orb::cmdid::ImuLoaderReady, {0}));
-        QTRY_VERIFY(t.page.gimbalRun().started());
+        t->page.PageEnter();
+        QVERIFY(rig->connector.isLoaderMode().load());
+        t->chosen = writeFile(dir, QStringLiteral("imu.bin"), pattern(200));
+        t->page.widgets().BTN_GIMBAL->click();
+        rig->io.deliver(ackRecord(orb::cmdid::ImuLoaderReady, {0}));
+        QTRY_VERIFY(t->page.gimbalRun().started());
 
-        t.page.PageLeave();
-        QVERIFY(!rig.connector.isLoaderMode().load());
-        QVERIFY(!t.page.gimbalRun().running());
-        QVERIFY(!t.page.isAckTimerActive());
+        t->page.PageLeave();
+        QVERIFY(!rig->connector.isLoaderMode().load());
+        QVERIFY(!t->page.gimbalRun().running());
+        QVERIFY(!t->page.isAckTimerActive());
         QCOMPARE(appModel().status(), int(AppIdle));
-        QVERIFY(!t.page.widgets().progressBar->isVisibleTo(&t.page));
-        const int writes = rig.io.writeCount();
-        rig.io.deliver(ackRecord(orb::cmdid::ImuLengthAck, {0}));
+        QVERIFY(!t->page.widgets().progressBar->isVisibleTo(&t->page));
+        const int writes = rig->io.writeCount();
+        rig->io.deliver(ackRecord(orb::cmdid::ImuLengthAck, {0}));
         QCoreApplication::processEvents();
-        QCOMPARE(rig.io.writeCount(), writes);
+        QCOMPARE(rig->io.writeCount(), writes);
 
         // Leaving without a run of its own leaves the window's read-all alone.
         appModel().setStatus(AppLoadingAll);
-        t.page.PageEnter();
-        t.page.PageLeave();
+        t->page.PageEnter();
+        t->page.PageLeave();
         QCOMPARE(appModel().status(), int(AppLoadingAll));
     }
 
     void noImuRunForABusyLinkOrABadFile()
     {
         QTemporaryDir dir;
-        PageRig rig;
-        InternalUnderTest t(rig);
-        t.chosen = writeFile(dir, QStringLiteral("imu.bin"), pattern(200));
+        t->chosen = writeFile(dir, QStringLiteral("imu.bin"), pattern(200));
         appModel().setStatus(AppUpgrading);
-        t.page.widgets().BTN_GIMBAL->click();
-        QVERIFY(t.asked.isEmpty());
-        QVERIFY(rig.io.takeCommands().empty());
-        QVERIFY(!t.page.gimbalRun().running());
+        t->page.widgets().BTN_GIMBAL->click();
+        QVERIFY(t->asked.isEmpty());
+        QVERIFY(rig->io.takeCommands().empty());
+        QVERIFY(!t->page.gimbalRun().running());
         // Cancelled or unreadable files start nothing either.
         appModel().setStatus(AppIdle);
-        t.chosen.clear();
-        t.page.widgets().BTN_GIMBAL->click();
-        t.chosen = dir.filePath(QStringLiteral("missing.bin"));
-        t.page.widgets().BTN_GIMBAL->click();
-        t.chosen = writeFile(dir, QStringLiteral("empty.bin"), {});
-        t.page.widgets().BTN_GIMBAL->click();
+        t->chosen.clear();
+        t->page.widgets().BTN_GIMBAL->click();
+        t->chosen = dir.filePath(QStringLiteral("missing.bin"));
+        t->page.widgets().BTN_GIMBAL->click();
+        t->chosen = writeFile(dir, QStringLiteral("empty.bin"), {});
+        t->page.widgets().BTN_GIMBAL->click();
         // Far larger than any image: refused before it is read.
-        t.chosen = dir.filePath(QStringLiteral("huge.bin"));
+        t->chosen = dir.filePath(QStringLiteral("huge.bin"));
         {
-            QFile huge(t.chosen);
+            QFile huge(t->chosen);
             QVERIFY(huge.open(QIODevice::WriteOnly));
             QVERIFY(huge.resize((16LL << 20) + 1));
         }
         kzo::test::LogCapture log;
-        t.page.widgets().BTN_GIMBAL->click();
+        t->page.widgets().BTN_GIMBAL->click();
         QVERIFY(log.hasLine(QStringLiteral("Upgrade"),
-                            QStringLiteral("Image file too large (16777217 bytes): ") + t.chosen));
-        QCOMPARE(t.asked.size(), 4);
-        QVERIFY(rig.io.takeCommands().empty());
+                            QStringLiteral("Image file too large (16777217 bytes): ") + t->chosen));
+        QCOMPARE(t->asked.size(), 4);
+        QVERIFY(rig->io.takeCommands().empty());
         QCOMPARE(appModel().status(), int(AppIdle));
     }
 
@@ -375,51 +381,45 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(int, sent);
-        PageRig rig;
-        InternalUnderTest t(rig);
         kzo::test::LogCapture log;
-        rig.io.takeCommands();
-        t.page.widgets().lineEdit_ID->setText(text);
-        t.page.widgets().BTN_WRITE->click();
+        rig->io.takeCommands();
+        t->page.widgets().lineEdit_ID->setText(text);
+        t->page.widgets().BTN_WRITE->click();
         if (sent < 0) {
-            QVERIFY(rig.io.takeCommands().empty());
-            QVERIFY(rig.io.written().empty());
+            QVERIFY(rig->io.takeCommands().empty());
+            QVERIFY(rig->io.written().empty());
             QVERIFY(log.hasLine(QStringLiteral("Write"),
                                 QStringLiteral("Not a hexadecimal command id: \"%1\"").arg(text.trimmed())));
         } else {
-            QCOMPARE(rig.io.takeCommands(), std::vector<uint16_t>{static_cast<uint16_t>(sent)});
+            QCOMPARE(rig->io.takeCommands(), std::vector<uint16_t>{static_cast<uint16_t>(sent)});
             QVERIFY(log.hasLine(QStringLiteral("Write"), QString::asprintf("CMDID = 0x%.4x", sent)));
         }
     }
 
     void testButtonsSendTheirCommands()
     {
-        PageRig rig;
-        InternalUnderTest t(rig);
         kzo::test::LogCapture log;
-        rig.io.takeCommands();
-        for (QPushButton* b : t.page.widgets().testButtons)
+        rig->io.takeCommands();
+        for (QPushButton* b : t->page.widgets().testButtons)
             b->click();
-        QCOMPARE(rig.io.takeCommands(),
+        QCOMPARE(rig->io.takeCommands(),
                  (std::vector<uint16_t>{0x02E0, 0x02E1, 0x02E2, 0x02E3, 0x02E4, 0x02E5, 0x02E6, 0x02E7}));
         QCOMPARE(log.text().count(QStringLiteral("Button Clicked\n")), 8);
-        QCOMPARE(t.page.widgets().testButtons[7]->text(), QStringLiteral("H"));
+        QCOMPARE(t->page.widgets().testButtons[7]->text(), QStringLiteral("H"));
 
         DumpCountingIo dumpIo;
-        dumpIo.addListener(&t.page);
-        t.page.widgets().BTN_DUMP->click();
+        dumpIo.addListener(&t->page);
+        t->page.widgets().BTN_DUMP->click();
         QCOMPARE(dumpIo.dumps, 1);
-        dumpIo.removeListener(&t.page);
+        dumpIo.removeListener(&t->page);
     }
 
     void theLastFrameIdIsShown()
     {
-        PageRig rig;
-        InternalUnderTest t(rig);
-        rig.io.deliver(kzo::test::payloadRecord(0x1245, {0}));
-        QTRY_COMPARE(t.page.widgets().label_ID->text(), QStringLiteral("0x1245"));
-        rig.io.deliver(kzo::test::payloadRecord(0x0FB2, {0}));
-        QTRY_COMPARE(t.page.widgets().label_ID->text(), QStringLiteral("0x0FB2"));
+        rig->io.deliver(kzo::test::payloadRecord(0x1245, {0}));
+        QTRY_COMPARE(t->page.widgets().label_ID->text(), QStringLiteral("0x1245"));
+        rig->io.deliver(kzo::test::payloadRecord(0x0FB2, {0}));
+        QTRY_COMPARE(t->page.widgets().label_ID->text(), QStringLiteral("0x0FB2"));
     }
 
     void fileUpgradesAskForTheirFile_data()
@@ -439,45 +439,39 @@ private slots:
         QFETCH(QString, title);
         QFETCH(QString, key);
         QFETCH(QString, filter);
-        PageRig rig;
-        InternalUnderTest t(rig);
         userSettings().setValue(key, QStringLiteral("/images/") + title);
-        auto* b = t.page.findChild<QPushButton*>(button);
+        auto* b = t->page.findChild<QPushButton*>(button);
         QVERIFY(b);
         // Cancelled: nothing starts.
         b->click();
-        QCOMPARE(t.asked, QStringList{title + QStringLiteral("|/images/") + title + QLatin1Char('|') + filter});
-        QVERIFY(rig.engine.isIdle());
-        QVERIFY(rig.io.written().empty());
+        QCOMPARE(t->asked, QStringList{title + QStringLiteral("|/images/") + title + QLatin1Char('|') + filter});
+        QVERIFY(rig->engine.isIdle());
+        QVERIFY(rig->io.written().empty());
     }
 
     void fileUpgradesReachTheEngine()
     {
         QTemporaryDir dir;
-        PageRig rig;
-        InternalUnderTest t(rig);
         kzo::test::LogCapture log;
-        t.chosen = writeFile(dir, QStringLiteral("cmu.bin"), pattern(600));
-        t.page.widgets().BTN_CMU->click();
-        QVERIFY(!rig.engine.isIdle());
+        t->chosen = writeFile(dir, QStringLiteral("cmu.bin"), pattern(600));
+        t->page.widgets().BTN_CMU->click();
+        QVERIFY(!rig->engine.isIdle());
         QCOMPARE(appModel().status(), int(AppUpgrading));
-        QVERIFY(!rig.io.written().empty());
+        QVERIFY(!rig->io.written().empty());
         QCOMPARE(userSettings().value(QStringLiteral("path/firmware_CMU")).toString(), dir.path());
-        rig.engine.reset();
+        rig->engine.reset();
         appModel().setStatus(AppIdle);
 
         // A file the engine refuses is reported.
-        rig.io.clearWritten();
-        t.chosen = writeFile(dir, QStringLiteral("pitch.hex"), Bytes{'n', 'o', 't', ' ', 'h', 'e', 'x', '\n'});
-        t.page.widgets().BTN_PITCH->click();
-        QVERIFY(rig.engine.isIdle());
-        QVERIFY(log.hasLine(QStringLiteral("Upgrade"), QStringLiteral("PITCH upgrade not started: ") + t.chosen));
+        rig->io.clearWritten();
+        t->chosen = writeFile(dir, QStringLiteral("pitch.hex"), Bytes{'n', 'o', 't', ' ', 'h', 'e', 'x', '\n'});
+        t->page.widgets().BTN_PITCH->click();
+        QVERIFY(rig->engine.isIdle());
+        QVERIFY(log.hasLine(QStringLiteral("Upgrade"), QStringLiteral("PITCH upgrade not started: ") + t->chosen));
     }
 
     void theMainControllerUpgradeRunsTheConsoleCommand()
     {
-        PageRig rig;
-        InternalUnderTest t(rig);
         DevConsole console;
         console.setupCommands(nullptr, nullptr);
         QStringList asked;
@@ -490,63 +484,61 @@ private slots:
             started << path;
             return true;
         };
-        t.page.widgets().BTN_UPGRADE->click();
+        t->page.widgets().BTN_UPGRADE->click();
         QCOMPARE(asked, QStringList{QStringLiteral("GCU|Firmware (*.bin *.enc)")});
         QCOMPARE(started, QStringList{QStringLiteral("/images/mc.bin")});
     }
 
     void theTestPageShowsItsReplies()
     {
-        PageRig rig;
+        PageRig bench; // the test page alone, without the internal page
         qExampleTovan page;
-        rig.io.addListener(&page);
+        bench.io.addListener(&page);
         kzo::test::LogCapture log;
-        rig.io.takeCommands();
+        bench.io.takeCommands();
         page.test1Button()->click();
         page.test2Button()->click();
         page.broadcastHook1();
-        QCOMPARE(rig.io.takeCommands(), (std::vector<uint16_t>{0x02A8, 0x02AA, 0x02C0}));
+        QCOMPARE(bench.io.takeCommands(), (std::vector<uint16_t>{0x02A8, 0x02AA, 0x02C0}));
 
-        rig.io.deliver(ackRecord(0x02A9, words({7, 9})));
-        rig.io.deliver(ackRecord(0x02AB, words({70000, 4294967295u})));
-        rig.io.deliver(ackRecord(0x02C1, words({0x01020304, 0xDEADBEEF, 0, 0xA})));
+        bench.io.deliver(ackRecord(0x02A9, words({7, 9})));
+        bench.io.deliver(ackRecord(0x02AB, words({70000, 4294967295u})));
+        bench.io.deliver(ackRecord(0x02C1, words({0x01020304, 0xDEADBEEF, 0, 0xA})));
         QTRY_COMPARE(page.versionText()->text(), QStringLiteral("01020304 DEADBEEF 00000000 0000000A"));
         QCOMPARE(page.result1Label()->text(), QStringLiteral("7, 9"));
         QCOMPARE(page.result2Label()->text(), QStringLiteral("70000, 4294967295"));
 
         // Wrong lengths are logged and change nothing.
-        rig.io.deliver(ackRecord(0x02C1, words({1, 2, 3, 4}), -1));
-        rig.io.deliver(ackRecord(0x02A9, words({1, 2}), 2));
+        bench.io.deliver(ackRecord(0x02C1, words({1, 2, 3, 4}), -1));
+        bench.io.deliver(ackRecord(0x02A9, words({1, 2}), 2));
         QCoreApplication::processEvents();
         QVERIFY(log.hasLine(QStringLiteral("Protocol"), QStringLiteral("Ack Len:46,desire Len:47 ,ID = 0x02c1")));
         QVERIFY(log.hasLine(QStringLiteral("Protocol"), QStringLiteral("Ack Len:41,desire Len:39 ,ID = 0x02a9")));
         QCOMPARE(page.versionText()->text(), QStringLiteral("01020304 DEADBEEF 00000000 0000000A"));
         QCOMPARE(page.result1Label()->text(), QStringLiteral("7, 9"));
-        rig.io.removeListener(&page);
+        bench.io.removeListener(&page);
     }
 
     void renderedPages()
     {
-        PageRig rig;
-        InternalUnderTest t(rig);
         const QString dir = QStringLiteral(KZO_TEST_OUTPUT_DIR);
-        t.page.resize(850, 560);
-        t.page.show();
-        QVERIFY(t.page.grab().save(dir + QStringLiteral("/internal-page.png")));
-        for (QAbstractButton* b : t.page.findChildren<QAbstractButton*>())
+        t->page.resize(850, 560);
+        t->page.show();
+        QVERIFY(t->page.grab().save(dir + QStringLiteral("/internal-page.png")));
+        for (QAbstractButton* b : t->page.findChildren<QAbstractButton*>())
             QVERIFY2(!b->accessibleName().isEmpty(), qPrintable(b->objectName()));
-        QVERIFY(!t.page.widgets().lineEdit_ID->accessibleName().isEmpty());
+        QVERIFY(!t->page.widgets().lineEdit_ID->accessibleName().isEmpty());
 
         qExampleTovan tovan;
-        rig.io.addListener(&tovan);
-        rig.io.deliver(ackRecord(0x02C1, words({0x01020304, 0xDEADBEEF, 0, 0xA})));
+        rig->io.addListener(&tovan);
+        rig->io.deliver(ackRecord(0x02C1, words({0x01020304, 0xDEADBEEF, 0, 0xA})));
         QTRY_VERIFY(!tovan.versionText()->text().isEmpty());
         tovan.resize(850, 560);
         tovan.show();
         QVERIFY(tovan.grab().save(dir + QStringLiteral("/internal-test-page.png")));
         for (QAbstractButton* b : tovan.findChildren<QAbstractButton*>())
             QVERIFY2(!b->accessibleName().isEmpty(), qPrintable(b->objectName()));
-        rig.io.removeListener(&tovan);
+        rig->io.removeListener(&tovan);
     }
 };
 

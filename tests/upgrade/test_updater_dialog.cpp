@@ -56,6 +56,17 @@ class TestUpdaterDialog : public UpdaterDialogTest {
     std::unique_ptr<DataUploader> uploader;
     std::unique_ptr<FakeUpgradeHost> host;
 
+    // The main controller's dialog, on a live link, takes `f`: its download
+    // starts towards an address that refuses.
+    FirmwareDataInfo startDownload(FirmwareDataInfo f)
+    {
+        linkUp(*connector);
+        appModel().setValue("firmware_download_server_url", QStringLiteral("http://127.0.0.1:9/download"));
+        open(1);
+        dlg->onFirmwareCheckResult(f);
+        return f;
+    }
+
 private slots:
     void init()
     {
@@ -142,11 +153,7 @@ private slots:
 
     void refreshWhileDownloadingOnlyRefuses()
     {
-        linkUp(*connector);
-        appModel().setValue("firmware_download_server_url", QStringLiteral("http://127.0.0.1:9/download"));
-        open(1);
-        FirmwareDataInfo f = offer(1, 2048);
-        dlg->onFirmwareCheckResult(f);
+        startDownload(offer(1, 2048));
         QCOMPARE(dlg->downloadState(), 1);
         LogCapture log;
         const QString before = status();
@@ -158,11 +165,7 @@ private slots:
 
     void offerStartsDownloadAndShowsProgress()
     {
-        linkUp(*connector);
-        appModel().setValue("firmware_download_server_url", QStringLiteral("http://127.0.0.1:9/download"));
-        open(1);
-        FirmwareDataInfo f = offer(1, 2048, QStringLiteral("abc"));
-        dlg->onFirmwareCheckResult(f);
+        FirmwareDataInfo f = startDownload(offer(1, 2048, QStringLiteral("abc")));
         QCOMPARE(dlg->downloadState(), 1);
         QVERIFY(shown("label_4"));
         QCOMPARE(child<QLabel>("label_version_new")->text(), QStringLiteral("2.0.0.0"));
@@ -329,11 +332,7 @@ private slots:
 
     void portOpenedReachesTheDialogOnItsOwnThread()
     {
-        linkUp(*connector);
-        appModel().setValue("firmware_download_server_url", QStringLiteral("http://127.0.0.1:9/download"));
-        open(1);
-        FirmwareDataInfo f = offer(1, 2048);
-        dlg->onFirmwareCheckResult(f);
+        startDownload(offer(1, 2048));
         QCOMPARE(dlg->downloadState(), 1);
         std::thread link([this] {
             const DevEvent up{EvConnected, nullptr};
@@ -436,13 +435,10 @@ private slots:
 
     void serverTextsStayText()
     {
-        linkUp(*connector);
-        appModel().setValue("firmware_download_server_url", QStringLiteral("http://127.0.0.1:9/download"));
-        open(1);
         FirmwareDataInfo f = offer(1, 2048);
         f.version = QStringLiteral("<img src=x>2.0");
         f.infoUrl = QStringLiteral("javascript:alert(1)");
-        dlg->onFirmwareCheckResult(f);
+        startDownload(f);
         auto* v = child<QLabel>("label_version_new");
         QCOMPARE(v->text(), f.version);
         QCOMPARE(v->textFormat(), Qt::PlainText);

@@ -95,6 +95,21 @@ public:
     std::vector<uint8_t> image;
 };
 
+// The engine on an eager link whose peer is `Loader`.
+template <class Loader>
+struct EagerRig {
+    template <class... LoaderArgs>
+    explicit EagerRig(EagerDevIo::AnswerOn where, LoaderArgs... args) : io(where), loader(args...)
+    {
+        io.setPeer([this](const Bytes& f, int) { return loader.answer(f); });
+        io.addListener(&engine);
+    }
+    LogCapture log;
+    EagerDevIo io;
+    Loader loader;
+    orb::DevUpgrade engine;
+};
+
 } // namespace
 
 class TestUpgradeEager : public QObject {
@@ -112,12 +127,8 @@ private slots:
     void imuLoaderAnswersAtOnce()
     {
         QFETCH(EagerDevIo::AnswerOn, where);
-        LogCapture log;
-        EagerDevIo io(where);
-        ImuLoader loader;
-        io.setPeer([&loader](const Bytes& f, int) { return loader.answer(f); });
-        orb::DevUpgrade engine;
-        io.addListener(&engine);
+        EagerRig<ImuLoader> rig(where);
+        auto& [log, io, loader, engine] = rig;
 
         const auto image = pattern(300);
         engine.setTarget(orb::module::Imu, 0, 1);
@@ -138,12 +149,8 @@ private slots:
     void directLoaderAnswersAtOnce()
     {
         QFETCH(EagerDevIo::AnswerOn, where);
-        LogCapture log;
-        EagerDevIo io(where);
-        BlockLoader loader(0xFE);
-        io.setPeer([&loader](const Bytes& f, int) { return loader.answer(f); });
-        orb::DevUpgrade engine;
-        io.addListener(&engine);
+        EagerRig<BlockLoader> rig(where, uint8_t(0xFE));
+        auto& [log, io, loader, engine] = rig;
 
         const auto image = pattern(1000);
         engine.setTarget(orb::module::Mc, 0, 1);
@@ -160,12 +167,8 @@ private slots:
     void canLoaderVerifiesAtOnce()
     {
         QFETCH(EagerDevIo::AnswerOn, where);
-        LogCapture log;
-        EagerDevIo io(where);
-        BlockLoader loader(0x40);
-        io.setPeer([&loader](const Bytes& f, int) { return loader.answer(f); });
-        orb::DevUpgrade engine;
-        io.addListener(&engine);
+        EagerRig<BlockLoader> rig(where, uint8_t(0x40));
+        auto& [log, io, loader, engine] = rig;
         QSignalSpy startCheck(&engine, &orb::DevUpgrade::upgradeStartCheck);
         QSignalSpy checkResult(&engine, &orb::DevUpgrade::upgradeCheckResult);
 
