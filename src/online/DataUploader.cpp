@@ -125,18 +125,19 @@ void DataUploader::fetchServerConfig()
     get(ReplyServerConfig, url);
 }
 
-void DataUploader::requestSoftware()
+bool DataUploader::requestSoftware()
 {
     const QString url = key("software_update_server_url");
     if (url.isEmpty()) {
         logStdout("Server URL3 can not be null!\n");
-        return;
+        return false;
     }
     QByteArray body;
     appendFormItem(body, QStringLiteral("ssid"), key("ssid"));
     appendFormItem(body, QStringLiteral("series"), key("series"));
     appendFormItem(body, QStringLiteral("software"), key("software"));
     post(ReplySoftware, url, body);
+    return true;
 }
 
 bool DataUploader::requestFirmware(int _DeviceId)
@@ -181,15 +182,16 @@ void DataUploader::requestDocVersion()
     post(ReplyDocVersion, key("doc_update_url"), body);
 }
 
-void DataUploader::requestNewsLetter()
+bool DataUploader::requestNewsLetter()
 {
     if (key("software").isEmpty())
-        return;
+        return false;
     QByteArray body;
     appendFormItem(body, QStringLiteral("ssid"), key("ssid"));
     appendFormItem(body, QStringLiteral("series"), key("series"));
     appendFormItem(body, QStringLiteral("software"), key("software"));
     post(ReplyNewsLetter, key("news_update_url"), body);
+    return true;
 }
 
 void DataUploader::downloadDoc(QString url)
@@ -208,6 +210,7 @@ void DataUploader::emitNothing(int type)
         emit serverAddressStatus(1);
     } else if (type == ReplySoftware) {
         SoftwareInfo info;
+        info.failed = true;
         emit softwareCheckResult(info);
     } else if (type == ReplyNewsLetter) {
         emit showNewsLetter(QString(), 0);
@@ -393,7 +396,7 @@ void DataUploader::onDownloadFinished()
     saveDocVersion(m_docCode);
 }
 
-QString DataUploader::docVersionGroup()
+QString DataUploader::appConfGroup()
 {
     return QStringLiteral("AppConfig_") + key("series") + key("software");
 }
@@ -401,7 +404,7 @@ QString DataUploader::docVersionGroup()
 QString DataUploader::docVersion()
 {
     QSettings conf(appConfPath(), QSettings::IniFormat);
-    conf.beginGroup(docVersionGroup());
+    conf.beginGroup(appConfGroup());
     if (conf.contains(QStringLiteral("doc_version")))
         appModel().setValue("doc_version", conf.value(QStringLiteral("doc_version")).toString());
     conf.endGroup();
@@ -411,7 +414,7 @@ QString DataUploader::docVersion()
 void DataUploader::saveDocVersion(int version)
 {
     QSettings conf(appConfPath(), QSettings::IniFormat);
-    conf.beginGroup(docVersionGroup());
+    conf.beginGroup(appConfGroup());
     conf.setValue(QStringLiteral("doc_version"), version);
     conf.endGroup();
     conf.sync();

@@ -40,16 +40,21 @@ public:
     ~DataUploader() override;
 
     void fetchServerConfig();
-    void requestSoftware();
+    // False when nothing was sent (no address, or no software version for the
+    // newsletter): no result will follow.
+    bool requestSoftware();
     bool requestFirmware(int _DeviceId);
     void requestDocVersion();
-    void requestNewsLetter();
+    bool requestNewsLetter();
     void downloadDoc(QString url);
 
     static int compareVersion(QString current, QString latest);
     QString docVersion();
     void saveDocVersion(int version);
     bool isServerConfigReady() const { return configReady; }
+    // The group of "app.conf" that holds this series' and software version's
+    // entries (the document and newsletter versions).
+    static QString appConfGroup();
     void resetReplyFlags();
 
     bool isReplyFinished(int type) const;
@@ -84,7 +89,6 @@ private:
     void handleFirmware(int type, const QDomElement& root);
     void handleDocVersion(const QDomElement& root);
     void handleNewsLetter(const QDomElement& root);
-    QString docVersionGroup();
 
     QNetworkAccessManager manager;
     std::array<QNetworkReply*, ReplyTypeCount> replies{};

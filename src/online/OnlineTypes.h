@@ -8,6 +8,9 @@ struct SoftwareInfo {
     QString note; // address of the release-note page
     QString url;  // address of the download page
     bool mustUpdate = false;
+    // No usable answer (network error, empty reply): not the same as the
+    // server saying there is no update.
+    bool failed = false;
 };
 
 struct FirmwareDataInfo {
