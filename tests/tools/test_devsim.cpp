@@ -136,6 +136,7 @@ private slots:
     void parameterMemoryPersists();
     void gimbalChannelsRecordsCamera();
     void calibrationWalk();
+    void calibrationOptions();
     void refusedLoaderEntry_data();
     void refusedLoaderEntry();
     void refusedImuLoader();
@@ -609,6 +610,45 @@ void TestDevsim::calibrationWalk()
     QCOMPARE(r->byte(28), uint8_t(3));
 }
 
+// The rotation's time (and a rotation that never ends), and reports injected
+// after the first status request, one of them with the wrong length.
+void TestDevsim::calibrationOptions()
+{
+    DevsimSession s({"--rotation-time", "never", "--calibration-report", "16,105,0.3", "--calibration-report", "17,2,0.1,40"},
+                    QStringLiteral("devsim-calibration-options.log"));
+    QVERIFY(s.start());
+    QCOMPARE(status(s), 0);
+    auto r = s.waitFor(0x02A9);
+    QVERIFY(r);
+    QCOMPARE(r->length(), 40);
+    QCOMPARE(r->byte(27), uint8_t(17));
+    QCOMPARE(r->byte(28), uint8_t(2));
+    r = s.waitFor(0x02A9);
+    QVERIFY(r);
+    QCOMPARE(r->length(), 39);
+    QCOMPARE(r->byte(27), uint8_t(16));
+    QCOMPARE(r->byte(28), uint8_t(105));
+    QVERIFY(s.logText().contains("injected calibration report: procedure 17, code 2, record length 40"));
+
+    s.sendCommand(0x02A8, noParam);
+    QCOMPARE(s.waitFor(0x02A9).value().byte(28), uint8_t(1));
+    // Past the default rotation time: still rotating.
+    QVERIFY(!s.waitFor(0x02A9, 2500));
+    s.sendCommand(0x02A8, noParam);
+    QCOMPARE(s.waitFor(0x02A9).value().byte(28), uint8_t(1));
+    // The injected 105 did not move the range record on: it starts with 99.
+    s.sendCommand(0x02D4, noParam);
+    QCOMPARE(s.waitFor(0x02A9).value().byte(28), uint8_t(99));
+
+    DevsimSession quick({"--rotation-time", "0.2"}, QStringLiteral("devsim-calibration-quick.log"));
+    QVERIFY(quick.start());
+    quick.sendCommand(0x02A8, noParam);
+    QCOMPARE(quick.waitFor(0x02A9).value().byte(28), uint8_t(1));
+    r = quick.waitFor(0x02A9, 1500);
+    QVERIFY(r);
+    QCOMPARE(r->byte(28), uint8_t(2));
+}
+
 void TestDevsim::refusedLoaderEntry_data()
 {
     QTest::addColumn<QStringList>("args");
@@ -776,8 +816,10 @@ void TestDevsim::helpAndVersion()
     QVERIFY(help.err.isEmpty());
     QVERIFY(help.out.startsWith("Usage: kzo-devsim [options]\n"));
     for (const char* option : {"--help", "--version", "--exit-with-parent", "--link PATH", "--duration S", "--unplug-after S",
-                               "--loader MODULE", "--refuse-loader MODULE", "--replug-after S", "--drop-replies N|R", "--verbose"})
+                               "--loader MODULE", "--refuse-loader MODULE", "--replug-after S", "--drop-replies N|R", "--verbose",
+                               "--rotation-time S|never"})
         QVERIFY2(help.out.contains(QByteArray("\n  ") + option + ' '), option);
+    QVERIFY(help.out.contains("\n  --calibration-report P,C,S[,L]\n"));
     QVERIFY(help.out.contains("\nExit status:\n  0  "));
     QVERIFY(help.out.contains("\n  1  "));
     QVERIFY(help.out.contains("\n  2  "));
@@ -797,6 +839,11 @@ void TestDevsim::refusedCommandLines_data()
     QTest::newRow("unknown option") << QStringList{"--exit-with-parent", "--prot", "x"} << QByteArray("unknown option --prot");
     QTest::newRow("bad value") << QStringList{"--duration", "soon"} << QByteArray("bad value for --duration: soon");
     QTest::newRow("missing value") << QStringList{"--link"} << QByteArray("--link needs a value");
+    QTest::newRow("rotation time") << QStringList{"--rotation-time", "soon"} << QByteArray("bad value for --rotation-time: soon");
+    QTest::newRow("report without time") << QStringList{"--calibration-report", "16,105"}
+                                         << QByteArray("bad value for --calibration-report: 16,105");
+    QTest::newRow("report too short") << QStringList{"--calibration-report", "16,105,1,30"}
+                                      << QByteArray("bad value for --calibration-report: 16,105,1,30");
 }
 
 void TestDevsim::refusedCommandLines()

@@ -2,6 +2,7 @@
 
 #include "commands/CommandCatalogue.h"
 
+#include <algorithm>
 #include <array>
 
 namespace kzo::devsim {
@@ -14,6 +15,15 @@ using orb::cmdid::RangeRecordNext;  // 0x02D2 "Tilt down"
 using orb::cmdid::RangeRecordStart; // 0x02D0 "Tilt up"
 
 } // namespace
+
+Calibration::Calibration(std::optional<double> rotateSeconds, std::vector<InjectedReport> injected)
+    : injected_(std::move(injected))
+{
+    if (rotateSeconds)
+        rotateDuration_ = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(*rotateSeconds));
+    std::stable_sort(injected_.begin(), injected_.end(),
+                     [](const InjectedReport& a, const InjectedReport& b) { return a.seconds < b.seconds; });
+}
 
 std::optional<uint8_t> Calibration::rangeCommand(uint16_t commandId)
 {
@@ -52,7 +62,8 @@ uint8_t Calibration::rotateCommand(Clock::time_point now)
     switch (rotate_) {
     case Rotate::Idle:
         rotate_ = Rotate::Rotating;
-        rotateDone_ = now + rotateDuration;
+        if (rotateDuration_)
+            rotateDone_ = now + *rotateDuration_;
         return 1;
     case Rotate::Rotating:
         return 1;
@@ -65,17 +76,43 @@ uint8_t Calibration::rotateCommand(Clock::time_point now)
 
 std::optional<uint8_t> Calibration::rotateTick(Clock::time_point now)
 {
-    if (rotate_ != Rotate::Rotating || now < rotateDone_)
+    if (rotate_ != Rotate::Rotating || !rotateDuration_ || now < rotateDone_)
         return std::nullopt;
     rotate_ = Rotate::Finished;
     return 2;
 }
 
+void Calibration::statusRequested(Clock::time_point now)
+{
+    if (!firstStatus_)
+        firstStatus_ = now;
+}
+
+Calibration::Clock::time_point Calibration::injectAt(const InjectedReport& r) const
+{
+    return *firstStatus_ + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(r.seconds));
+}
+
+std::vector<InjectedReport> Calibration::dueReports(Clock::time_point now)
+{
+    std::vector<InjectedReport> due;
+    if (!firstStatus_)
+        return due;
+    while (!injected_.empty() && injectAt(injected_.front()) <= now) {
+        due.push_back(injected_.front());
+        injected_.erase(injected_.begin());
+    }
+    return due;
+}
+
 std::optional<Calibration::Clock::time_point> Calibration::nextDeadline() const
 {
-    if (rotate_ == Rotate::Rotating)
-        return rotateDone_;
-    return std::nullopt;
+    std::optional<Clock::time_point> next;
+    if (rotate_ == Rotate::Rotating && rotateDuration_)
+        next = rotateDone_;
+    if (firstStatus_ && !injected_.empty() && (!next || injectAt(injected_.front()) < *next))
+        next = injectAt(injected_.front());
+    return next;
 }
 
 } // namespace kzo::devsim

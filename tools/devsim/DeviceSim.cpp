@@ -78,7 +78,7 @@ Bytes words(std::initializer_list<uint32_t> ws)
 DeviceSim::DeviceSim(const SimOptions& options, Faults& faults, ParamMemory& memory, ImageSink& images, Sender send,
                      Clock::time_point start)
     : options_(options), faults_(faults), memory_(memory), images_(images), sender_(std::move(send)), start_(start),
-      now_(start), gimbal_(options.disconnectedChannels)
+      now_(start), gimbal_(options.disconnectedChannels), calibration_(options.rotateSeconds, options.calibrationReports)
 {
     buildTable();
     if (options.loaderModule != 0) {
@@ -170,6 +170,17 @@ void DeviceSim::tick(Clock::time_point now)
         logTagged(tag, "rotating calibration finished by itself");
         ack(id::GimbalCalibStatus, 0, Bytes{Calibration::rotateProcedure, *code, 0, 0, 0, 0, 0, 0});
     }
+    for (const InjectedReport& r : calibration_.dueReports(now)) {
+        // Record length 31 + data: the data are cut short or zero-padded to fit.
+        Bytes data(static_cast<size_t>(r.length - 31), 0);
+        if (!data.empty())
+            data[0] = r.procedure;
+        if (data.size() > 1)
+            data[1] = r.code;
+        logTaggedLevel(2, "Fault", "-> 0x%.4x injected calibration report: procedure %d, code %d, record length %d",
+                       id::GimbalCalibStatus, r.procedure, r.code, r.length);
+        ack(id::GimbalCalibStatus, 0, data);
+    }
 }
 
 void DeviceSim::send(Bytes frame)
@@ -216,6 +227,7 @@ void DeviceSim::statusRequest(const Request& r)
         module = r.payload[0];
         sub = r.payload[1];
     }
+    calibration_.statusRequested(now_);
     const uint8_t state = moduleState(module);
     logTagged(tag, "-> 0x%.4x status report, module state 0x%.2x%s", options_.statusReportId, state,
               module ? (" for module " + std::to_string(*module)).c_str() : "");
@@ -320,7 +332,8 @@ void DeviceSim::rangeRecord(const Request& r)
 void DeviceSim::rotatingCalibration(const Request&)
 {
     const uint8_t code = calibration_.rotateCommand(now_);
-    logTagged(tag, "-> 0x%.4x rotating calibration status %d", id::GimbalCalibStatus, code);
+    logTagged(tag, "-> 0x%.4x rotating calibration status %d%s", id::GimbalCalibStatus, code,
+              code == 1 && !options_.rotateSeconds ? " (it never finishes: --rotation-time never)" : "");
     ack(id::GimbalCalibStatus, 0, Bytes{Calibration::rotateProcedure, code, 0, 0, 0, 0, 0, 0});
 }
 

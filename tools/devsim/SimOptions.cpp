@@ -56,6 +56,29 @@ std::function<bool(SimOptions&, const std::string&)> version(Version SimOptions:
     return [=](SimOptions& o, const std::string& v) { return (o.*field).parse(v); };
 }
 
+// "P,C,S" or "P,C,S,L": procedure, code, seconds, record length.
+bool injectedReport(SimOptions& o, const std::string& v)
+{
+    std::vector<std::string> parts;
+    for (size_t from = 0;;) {
+        const size_t comma = v.find(',', from);
+        parts.push_back(v.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
+        if (comma == std::string::npos)
+            break;
+        from = comma + 1;
+    }
+    long procedure = 0, code = 0, length = 39;
+    InjectedReport r;
+    if ((parts.size() != 3 && parts.size() != 4) || !toNumber(parts[0], procedure, 0, 255) || !toNumber(parts[1], code, 0, 255)
+        || !toSeconds(parts[2], r.seconds) || (parts.size() == 4 && !toNumber(parts[3], length, 31, 200)))
+        return false;
+    r.procedure = static_cast<uint8_t>(procedure);
+    r.code = static_cast<uint8_t>(code);
+    r.length = static_cast<int>(length);
+    o.calibrationReports.push_back(r);
+    return true;
+}
+
 std::function<bool(SimOptions&, const std::string&)> fault(FaultSetting SimOptions::*field)
 {
     return [=](SimOptions& o, const std::string& v) { return (o.*field).parse(v); };
@@ -129,6 +152,29 @@ const std::vector<Option>& options()
              o.disconnectedChannels |= 1u << (n - 1);
              return true;
          }},
+        {"--rotation-time", "S|never",
+         "A rotating calibration (0x02A8) reports code 2, finished, S seconds\n"
+         "after it started (default 2). never: it keeps rotating, never reports\n"
+         "code 2, and every further 0x02A8 is answered with code 1 again.",
+         [](SimOptions& o, const std::string& v) {
+             if (v == "never") {
+                 o.rotateSeconds.reset();
+                 return true;
+             }
+             double s = 0.0;
+             if (!toSeconds(v, s))
+                 return false;
+             o.rotateSeconds = s;
+             return true;
+         }},
+        {"--calibration-report", "P,C,S[,L]",
+         "Send a 0x02A9 status report with procedure P (16 range record, 17\n"
+         "rotating calibration) and state code C, S seconds after the program's\n"
+         "first status request (its connection), whatever the procedures are\n"
+         "doing; their own state does not change. L is the record length\n"
+         "(default 39, the right one); any other L sends a wrong-length report,\n"
+         "its data cut short or padded with zeros (31..200). May be repeated.",
+         injectedReport},
         {"--image-dir", "DIR",
          "Write every completely received firmware image to DIR, one file per\n"
          "module, replaced whole when complete: mc.bin, cmu.bin, imu.bin and the\n"
@@ -279,10 +325,20 @@ std::string helpText()
         "0x02A7 -> 0x02A6, 0x1253 -> 0x1252, 0x02A3 -> 0x02A4 (eight channels),\n"
         "0x02A0/0x02A5 -> 0x02A1/0x02A6 echoing the stored record, 0x1250/0x1251 ->\n"
         "0x1252 with the new camera state, range record 0x02D4/0x02D6/0x02D0/0x02D2\n"
-        "and rotating calibration 0x02A8 -> 0x02A9 status reports (the rotation\n"
-        "reports code 2 by itself 2 s after it started), parameter memory 0x0292 ->\n"
-        "0x0293 and 0x0294 -> 0x0295 (result 1 = stored, 0 = refused). Unknown\n"
-        "commands are logged and not answered.\n";
+        "and rotating calibration 0x02A8 -> 0x02A9 status reports, parameter memory\n"
+        "0x0292 -> 0x0293 and 0x0294 -> 0x0295 (result 1 = stored, 0 = refused).\n"
+        "Unknown commands are logged and not answered.\n"
+        "\n"
+        "Calibration reports (0x02A9, record length 39: result 0, procedure, state\n"
+        "code, six zero bytes). The range record (procedure 16) starts with 0x02D4\n"
+        "(code 99); each movement then takes two presses, the first answered as\n"
+        "not enough: roll left 0x02D4 (106, 107 recorded), roll right 0x02D6 (108,\n"
+        "109), one more roll left (105, the roll is finished), tilt up 0x02D0 (101,\n"
+        "102), tilt down 0x02D2 (103, 104), one more tilt up (100, finished; the\n"
+        "next 0x02D4 starts anew). A command that does not fit the step gets no\n"
+        "report. The rotating calibration (procedure 17): 0x02A8 starts it (code\n"
+        "1), it reports code 2 by itself after --rotation-time, and the next 0x02A8\n"
+        "saves the data (code 3).\n";
     return t;
 }
 

@@ -1,11 +1,14 @@
 #pragma once
 // Command line of kzo-devsim. The option table is also the --help text, so
 // every option is documented where it is defined.
+#include "Calibration.h"
 #include "Faults.h"
 
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace kzo::devsim {
 
@@ -37,6 +40,8 @@ struct SimOptions {
     Version cmuLoader{1, 0};
 
     unsigned disconnectedChannels = 0; // bit n-1: channel n
+    std::optional<double> rotateSeconds = Calibration::defaultRotateSeconds; // --rotation-time (nothing: never)
+    std::vector<InjectedReport> calibrationReports; // --calibration-report
     std::string imageDir;
     std::string eeprom;
     uint32_t seed = 1;
