@@ -1,10 +1,12 @@
 #include "app/PageSetup.h"
 
 #include "app/framework/PageContainers.h"
-#include "app/framework/qResources.h"
 #include "app/qMainFrame.h"
+#include "app/config/GlobalCfg.h"
+#include "online/DataUploader.h"
+#include "pages/qInfoPage.h"
 #include "pages/qPageGimbal.h"
-#include "pages/qVersionsPage.h"
+#include "pages/qTxCali.h"
 #include "link/DevIo.h"
 #include "upgrade/pages/qExampleTovan.h"
 #include "upgrade/pages/qInternalPage.h"
@@ -24,6 +26,14 @@ PageSetup::PageSetup(qMainFrame& frame, bool allPages)
     auto* gimbal = new qPageGimbal();
     basic->addTabPage(gimbal);
     QObject::connect(basic, &qPageTemplate::signal_PageTick, gimbal, &qPageGimbal::OnPageTick);
+    // The calibration page is a service tool: the debug build and power
+    // users (--all-pages) get it.
+    qTxCali* cali = nullptr;
+    if (debugMode || allPages) {
+        cali = new qTxCali();
+        basic->addTabPage(cali);
+        QObject::connect(basic, &qPageTemplate::signal_PageTick, cali, &qTxCali::OnPageTick);
+    }
     basic->focusPage(0);
 
     auto* upgradePage = new qUpgradePage(frame.upgradeHost(), frame.firmwareDialog());
@@ -36,16 +46,16 @@ PageSetup::PageSetup(qMainFrame& frame, bool allPages)
     internal->addTabPage(testPage);
     internal->focusPage(0);
 
-    const qResources& res = qResources::get();
-
-    auto* about = new qVersionsPage(res.titleInfo, QStringLiteral("info"), qVersionsPage::infoRows());
+    auto* about = new qInfoPage(frame.infoHost(), frame.loginService(), dataUploader());
     info->addTabPage(about);
-    QObject::connect(info, &qPageTemplate::signal_PageTick, about, &qVersionsPage::OnPageTick);
+    QObject::connect(info, &qPageTemplate::signal_PageTick, about, &qInfoPage::PageTick);
     info->focusPage(0);
 
     // The pages answer the device through the device I/O in force. Pages
     // nobody can reach stay deaf: the internal pages take every frame.
     std::vector<qTabPage*> live{gimbal, upgradePage, about};
+    if (cali)
+        live.push_back(cali);
     if (allPages)
         live.insert(live.end(), {internalPage, testPage});
     for (qTabPage* p : live) {

@@ -1,6 +1,7 @@
 #include "app/qMainFrame.h"
 
 #include "app/AppSettings.h"
+#include "app/InfoFrameHost.h"
 #include "app/MainFrameHost.h"
 #include "app/FirmwareCheck.h"
 #include "app/config/GlobalCfg.h"
@@ -15,7 +16,10 @@
 #include "commands/qConnector.h"
 #include "online/DataUploader.h"
 #include "online/LoginService.h"
+#include "online/ui/newsletter.h"
 #include "online/ui/qLogin.h"
+#include "online/ui/qMessageWin.h"
+#include "online/ui/qSoftwareUpdater.h"
 #include "protocol/FrameCodec.h"
 #include "protocol/GlobalDataCache.h"
 #include "upgrade/updater/qUpdater.h"
@@ -68,12 +72,16 @@ qMainFrame::qMainFrame(QWidget* parent) : QWidget(parent)
     loginDlg = new qLogin(login, this);
     host = new MainFrameHost(*this);
     firmwareDlg = new qUpdater(host, this);
+    infoPageHost = new InfoFrameHost(*this);
+    softwareDlg = new qSoftwareUpdater(this);
+    newsDlg = new newsletter(this);
     dialogRefresher = [this] { firmwareDlg->refreshVersionInfo(); };
     // The dialog follows the device through the device I/O in force.
     if (currentDevIo)
         currentDevIo->addListener(firmwareDlg);
     buildUi();
     connectSignals();
+    messageWin = new qMessageWin(this);
 }
 
 qMainFrame::~qMainFrame()
@@ -92,6 +100,11 @@ void qMainFrame::connectSignals()
         connect(u, &DataUploader::showNewsLetter, this, qOverload<QString, int>(&qMainFrame::onShowNewsLetter));
         connect(u, &DataUploader::currentVersionDisabled, this, &qMainFrame::onSoftwareDisabled);
     }
+    connect(softwareDlg, &qSoftwareUpdater::showRequested, this, &qMainFrame::showSoftwareUpdater);
+    // A required update ends the program, but never in the middle of a
+    // firmware transfer: the window closes once that has ended.
+    connect(softwareDlg, &qSoftwareUpdater::mustUpdateClosed, this, &qMainFrame::closeWhenIdle);
+    connect(newsDlg, &newsletter::showRequested, this, qOverload<>(&qMainFrame::onShowNewsLetter));
     if (qConnector* c = qConnector::instance()) {
         connect(c, &qConnector::connectionChanged, this, &qMainFrame::_changeConnection);
         connect(c, &qConnector::dataTransfer, this, &qMainFrame::_dataTransfer);

@@ -28,6 +28,10 @@ class QTimer;
 class LoginService;
 class qLogin;
 class qUpdater;
+class qSoftwareUpdater;
+class newsletter;
+class qMessageWin;
+class InfoHost;
 class UpgradeHost;
 class qPageButton;
 class qPageTemplate;
@@ -74,6 +78,10 @@ public:
     qUpdater* firmwareDialog() const { return firmwareDlg; }
     // What the update dialog and the upgrade pages see of this window.
     UpgradeHost* upgradeHost() const { return host; }
+    InfoHost* infoHost() const { return infoPageHost; }
+    qSoftwareUpdater* softwareDialog() const { return softwareDlg; }
+    newsletter* newsletterWindow() const { return newsDlg; }
+    qMessageWin* messageWindow() const { return messageWin; }
 
     // Extra advice for the connection-failure warning (set when the port could
     // not be opened for lack of permission).
@@ -202,8 +210,10 @@ private:
     QMenu* languageMenu = nullptr;
     QActionGroup* languageGroup = nullptr;
     QList<QAction*> languageActions;
-    QPointer<QWidget> newsletter;
-    QString newsletterUrl;
+    InfoHost* infoPageHost = nullptr;     // owned through the object tree
+    qSoftwareUpdater* softwareDlg = nullptr; // owned through the widget tree
+    newsletter* newsDlg = nullptr;        // owned through the widget tree
+    qMessageWin* messageWin = nullptr;    // its own window, owned through the widget tree
 
     std::function<void(int)> firmwareRequester;
     std::function<bool()> loggedInTest;

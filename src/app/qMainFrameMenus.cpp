@@ -8,18 +8,14 @@
 #include "app/LanguageConfig.h"
 #include "app/logging/Log.h"
 #include "commands/qAppModel.h"
-#include "online/AppPaths.h"
-#include "online/DataUploader.h"
+#include "online/ui/newsletter.h"
+#include "online/ui/qSoftwareUpdater.h"
 #include "widgets/MessageBoxes.h"
 
 #include <QAction>
 #include <QActionGroup>
-#include <QDialog>
-#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QSettings>
-#include <QVBoxLayout>
 
 void qMainFrame::buildLanguageMenu()
 {
@@ -80,60 +76,21 @@ void qMainFrame::OnLanguageItemChanged()
     kzo::ui::information(this, tr("Info"), tr("Please restart the application!"));
 }
 
-namespace {
-
-QString newsGroup()
-{
-    return QStringLiteral("AppConfig_") + appModel().value("series") + appModel().value("software");
-}
-
-} // namespace
-
 void qMainFrame::onShowNewsLetter(QString url, int version)
 {
-    if (!newsletter) {
-        // A plain announcement window: the address of the current newsletter.
-        auto* dlg = new QDialog(this);
-        dlg->setWindowTitle(tr("Announcements"));
-        auto* layout = new QVBoxLayout(dlg);
-        auto* text = new QLabel(dlg);
-        text->setObjectName(QStringLiteral("newsText"));
-        text->setOpenExternalLinks(true);
-        text->setTextFormat(Qt::RichText);
-        auto* close = new QPushButton(tr("Close"), dlg);
-        connect(close, &QPushButton::clicked, dlg, &QDialog::accept);
-        layout->addWidget(text);
-        layout->addWidget(close);
-        newsletter = dlg;
-    }
-    auto* text = newsletter->findChild<QLabel*>(QStringLiteral("newsText"));
-    if (version == 0) {
-        text->setText(tr("No newsletter!"));
-        newsletter->setEnabled(true);
-        return;
-    }
-    newsletterUrl = url;
-    text->setText(QStringLiteral("<a href=\"%1\">%1</a>").arg(url.toHtmlEscaped()));
-    newsletter->setEnabled(true);
-    QSettings conf(kzo::online::appConfPath(), QSettings::IniFormat);
-    conf.beginGroup(newsGroup());
-    if (conf.value(QStringLiteral("news_version"), 0).toInt() < version) {
-        conf.setValue(QStringLiteral("news_version"), version);
-        conf.endGroup();
-        conf.sync();
-        onShowNewsLetter();
-    }
+    // The window decides what is loaded, stored and shown; it asks to be
+    // shown through showRequested.
+    newsDlg->showNewsLetter(url, version);
 }
 
 void qMainFrame::onShowNewsLetter()
 {
-    if (newsletter && !newsletter->isVisible())
-        static_cast<QDialog*>(newsletter.data())->open();
+    if (!newsDlg->isVisible())
+        newsDlg->open();
 }
 
 void qMainFrame::showSoftwareUpdater()
 {
-    // The updater dialog asks the server itself; what exists here is the query.
-    if (DataUploader* u = dataUploader())
-        u->requestSoftware();
+    if (!softwareDlg->isVisible())
+        softwareDlg->open();
 }

@@ -9,6 +9,7 @@
 #include "online/OnlineTestSupport.h"
 #include "pages/DevSimProcess.h"
 #include "pages/SimLink.h"
+#include "ModalUser.h"
 
 #include "app/LinkShutdown.h"
 #include "app/PageSetup.h"
@@ -19,14 +20,13 @@
 #include "commands/qConnector.h"
 #include "link/SimpleDevIo.h"
 #include "online/DataUploader.h"
-#include "online/ui/qLogin.h"
+#include "pages/qInfoPage.h"
 #include "protocol/FrameCodec.h"
 #include "upgrade/DevUpgrade.h"
 #include "upgrade/updater/qUpdater.h"
 #include "widgets/MessageBoxes.h"
 
 #include <QApplication>
-#include <QLineEdit>
 #include <QNetworkProxy>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -40,6 +40,7 @@
 
 using kzo::test::DevSimProcess;
 using kzo::test::SimLink;
+using User = kzo::test::ModalUser;
 
 enum class Ending { Success, LoaderNeverStarts, UnpluggedHalfWay };
 Q_DECLARE_METATYPE(Ending)
@@ -56,45 +57,6 @@ QByteArray randomImage(int size)
         c = static_cast<char>(gen.bounded(256));
     return out;
 }
-
-// Plays the user at the modal windows: types the default account into the
-// login dialog and presses Upgrade once the update dialog allows it.
-class User : public QObject {
-public:
-    bool signedIn = false;
-    bool pressedUpgrade = false;
-    // Called on every tick after Upgrade was pressed until it returns true.
-    // The update dialog runs modally, so this is where the test can act
-    // during a transfer.
-    std::function<bool()> duringUpgrade;
-    User()
-    {
-        auto* poll = new QTimer(this);
-        poll->setInterval(20);
-        connect(poll, &QTimer::timeout, this, [this] { act(); });
-        poll->start();
-    }
-
-private:
-    void act()
-    {
-        if (pressedUpgrade && duringUpgrade && duringUpgrade())
-            duringUpgrade = nullptr;
-        QWidget* w = QApplication::activeModalWidget();
-        if (auto* login = qobject_cast<qLogin*>(w); login && !signedIn) {
-            login->findChild<QLineEdit*>(QStringLiteral("lineEditEmail"))->setText(QStringLiteral("pilot@example.com"));
-            login->findChild<QLineEdit*>(QStringLiteral("lineEditPassword"))->setText(QStringLiteral("secret1"));
-            signedIn = true;
-            login->findChild<QPushButton*>(QStringLiteral("pushButtonLogin"))->click();
-        } else if (auto* dlg = qobject_cast<qUpdater*>(w); dlg && !pressedUpgrade) {
-            auto* upgrade = dlg->findChild<QPushButton*>(QStringLiteral("buttonUpgrade"));
-            if (upgrade && upgrade->isEnabled()) {
-                pressedUpgrade = true;
-                upgrade->click();
-            }
-        }
-    }
-};
 
 } // namespace
 
@@ -155,6 +117,7 @@ private slots:
         appModel().setValue("request_xml_url", server.base + QStringLiteral("server_config.xml"));
         appModel().setStatus(AppIdle);
         appModel().setValue("ssid", QString()); // every run signs in anew
+        qInfoPage::resetFirstLoginForTests();
 
         std::vector<kzo::ui::BoxRequest> boxes;
         kzo::ui::ScopedBoxHandler answers([&](QWidget*, const kzo::ui::BoxRequest& box) {
@@ -203,6 +166,7 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(user.signedIn, waitMs);
             QTRY_VERIFY_WITH_TIMEOUT(frame->loginService()->isLoggedIn(), waitMs);
             QTRY_VERIFY_WITH_TIMEOUT(user.pressedUpgrade, waitMs);
+            QTRY_VERIFY_WITH_TIMEOUT(user.softwareOffered && user.newsShown, waitMs);
             QTRY_VERIFY_WITH_TIMEOUT(boxes.size() >= 2, waitMs);
             QTRY_VERIFY_WITH_TIMEOUT(!frame->firmwareDialog()->isVisible(), waitMs);
             // The upgrade page while the device is still there: versions and offer.
