@@ -17,6 +17,7 @@
 #include "pages/qInfoPage.h"
 #include "widgets/MessageBoxes.h"
 
+#include <QDir>
 #include <QNetworkProxy>
 #include <QScopeGuard>
 #include <QTest>
@@ -116,6 +117,9 @@ private slots:
         case Verdict::Offer:
             // Nothing forces the user: the window stays.
             QVERIFY(frame->isVisible());
+            QTRY_VERIFY_WITH_TIMEOUT(!child<QLabel>(frame.get(), "label_onlinehelp")->isHidden(), waitMs);
+            QDir().mkpath(QStringLiteral(KZO_TEST_OUTPUT_DIR));
+            frame->grab().save(QStringLiteral(KZO_TEST_OUTPUT_DIR "/mainframe-info-after-login.png"));
             break;
         case Verdict::MustUpdate:
             QTRY_VERIFY_WITH_TIMEOUT(!frame->isVisible(), waitMs);
