@@ -267,14 +267,9 @@ void DataUploader::onReplyFinished(QNetworkReply* reply)
     logTaggedLevel(6, "Network", "[%d] ---- Network Reply OK!", type);
     if (parsed == ReplyParse::Malformed) {
         logStdout("replay = %d ::XML parse error!\n", type);
-        if (isFirmwareType(type)) {
-            FirmwareDataInfo info;
-            info.deviceId = type;
-            info.failed = true;
-            emit firmwareCheckResult(info);
-        } else if (type == ReplyServerConfig) {
-            emit serverAddressStatus(1);
-        }
+        // Unreadable is unanswered: whoever waits for the answer (a dialog
+        // with its Refresh disabled) must hear that it will not come.
+        emitNothing(type);
         return;
     }
 

@@ -302,7 +302,7 @@ private slots:
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QStringList>("expectedEvents");
         QTest::newRow("empty: an empty result") << "empty@software" << QStringList{"software"};
-        QTest::newRow("malformed: no result") << "malformed@software" << QStringList{};
+        QTest::newRow("malformed: a failed result") << "malformed@software" << QStringList{"software"};
     }
     void software_emptyAndBroken()
     {
@@ -315,8 +315,9 @@ private slots:
                                  waitMs);
         QTest::qWait(100);
         QCOMPARE(events, expectedEvents);
-        if (!software.isEmpty())
-            QVERIFY(software[0].version.isEmpty() && !software[0].mustUpdate);
+        QVERIFY(software[0].version.isEmpty() && !software[0].mustUpdate);
+        // Neither an empty nor an unreadable reply is an answer.
+        QVERIFY(software[0].failed);
         QVERIFY(log.hasLine("Network", "[16]Nothing received!") || log.text().contains("replay = 16 ::XML parse error!\n"));
         QVERIFY(up->isReplyFinished(DataUploader::ReplySoftware));
     }
@@ -715,13 +716,16 @@ private slots:
         QCOMPARE(news[0], qMakePair(QString(), 0));
     }
 
-    void news_malformedReplyShowsNothing()
+    // An unreadable newsletter reply ends like an empty one: no announcement,
+    // and the window waiting for it gets its Refresh back.
+    void news_malformedReplyEndsLikeNoNewsletter()
     {
         QVERIFY(startConfigured({"--fault", "malformed@news"}));
         LogCapture log;
         up->requestNewsLetter();
-        QTRY_VERIFY_WITH_TIMEOUT(log.text().contains("replay = 13 ::XML parse error!\n"), waitMs);
-        QVERIFY(news.isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(news.size(), 1, waitMs);
+        QCOMPARE(news[0], qMakePair(QString(), 0));
+        QVERIFY(log.text().contains("replay = 13 ::XML parse error!\n"));
     }
 
     // ---- a server that takes a request and never answers ----

@@ -121,6 +121,7 @@ private slots:
         QTest::addColumn<QString>("failure");
         QTest::newRow("server gone") << QString();
         QTest::newRow("empty reply") << QStringLiteral("empty@software");
+        QTest::newRow("unreadable reply") << QStringLiteral("malformed@software");
     }
     void software_failedCheckKeepsMustUpdate()
     {
