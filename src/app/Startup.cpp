@@ -30,6 +30,7 @@
 #include "widgets/MessageBoxes.h"
 
 #include <QApplication>
+#include <QLoggingCategory>
 #include <QFile>
 #include <QMessageBox>
 #include <QPointer>
@@ -115,6 +116,11 @@ int run(int argc, char** argv)
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+
+    // Qt's informational messages (the web engine's start-up context among
+    // them) stay out of the program's output; QT_LOGGING_RULES still asks
+    // for them, as it outranks these rules.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.*.info=false"));
 
     QApplication app(qtArgc, qtArgv.data());
     QCoreApplication::setOrganizationName(QStringLiteral("KZO"));

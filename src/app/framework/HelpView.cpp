@@ -1,6 +1,7 @@
 #include "app/framework/HelpView.h"
 
-#include <QVBoxLayout>
+#include <QStackedLayout>
+#include <QTextBrowser>
 
 #ifdef KZO_HAVE_WEBENGINE
 #include <QWebEnginePage>
@@ -43,85 +44,109 @@ bool HelpView::usesWebEngine()
 {
     return true;
 }
-
-HelpView::HelpView(QWidget* parent) : QWidget(parent)
-{
-    auto* web = new QWebEngineView(this);
-    web->setPage(new LinkDelegatingPage(this, web));
-    web->setContextMenuPolicy(Qt::NoContextMenu);
-    web->setFocusPolicy(Qt::NoFocus);
-    connect(web, &QWebEngineView::loadFinished, this, &HelpView::loadFinished);
-    view = web;
-    auto* box = new QVBoxLayout(this);
-    box->setContentsMargins(0, 0, 0, 0);
-    box->addWidget(web);
-    load(QUrl(QStringLiteral("about:blank")));
-}
-
-void HelpView::load(const QUrl& url)
-{
-    current = url;
-    static_cast<QWebEngineView*>(view)->load(url);
-}
-
-void HelpView::setHtml(const QString& html, const QUrl& baseUrl)
-{
-    current = QUrl();
-    lastHtml = html;
-    static_cast<QWebEngineView*>(view)->setHtml(html, baseUrl);
-}
-
-void HelpView::stop()
-{
-    static_cast<QWebEngineView*>(view)->stop();
-}
-
 #else
-#include <QFile>
-#include <QTextBrowser>
-
 bool HelpView::usesWebEngine()
 {
     return false;
 }
+#endif
+
+namespace {
+
+bool isWebAddress(const QUrl& url)
+{
+    const QString scheme = url.scheme().toLower();
+    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
+}
+
+} // namespace
 
 HelpView::HelpView(QWidget* parent) : QWidget(parent)
 {
-    auto* browser = new QTextBrowser(this);
+    browser = new QTextBrowser(this);
     browser->setOpenExternalLinks(false);
     browser->setOpenLinks(false);
     browser->setContextMenuPolicy(Qt::NoContextMenu);
     browser->setFocusPolicy(Qt::NoFocus);
+    browser->setFrameShape(QFrame::NoFrame);
     connect(browser, &QTextBrowser::anchorClicked, this, &HelpView::linkClicked);
-    view = browser;
-    auto* box = new QVBoxLayout(this);
-    box->setContentsMargins(0, 0, 0, 0);
-    box->addWidget(browser);
+    stack = new QStackedLayout(this);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->addWidget(browser);
     current = QUrl(QStringLiteral("about:blank"));
+}
+
+QWidget* HelpView::viewWidget() const
+{
+    return stack->currentWidget();
+}
+
+void HelpView::showBrowser()
+{
+#ifdef KZO_HAVE_WEBENGINE
+    // A web page still loading behind the browser would report its end late.
+    if (web)
+        static_cast<QWebEngineView*>(web)->stop();
+#endif
+    stack->setCurrentWidget(browser);
+}
+
+void HelpView::finishLater(bool ok)
+{
+    // As a web view reports: after the caller has returned.
+    QMetaObject::invokeMethod(this, [this, ok] { emit loadFinished(ok); }, Qt::QueuedConnection);
 }
 
 void HelpView::load(const QUrl& url)
 {
     current = url;
-    auto* browser = static_cast<QTextBrowser*>(view);
+    if (isWebAddress(url)) {
+#ifdef KZO_HAVE_WEBENGINE
+        if (!web) {
+            auto* view = new QWebEngineView(this);
+            view->setPage(new LinkDelegatingPage(this, view));
+            view->setContextMenuPolicy(Qt::NoContextMenu);
+            view->setFocusPolicy(Qt::NoFocus);
+            connect(view, &QWebEngineView::loadFinished, this, [this, view](bool ok) {
+                if (stack->currentWidget() == view)
+                    emit loadFinished(ok);
+            });
+            web = view;
+            stack->addWidget(web);
+        }
+        stack->setCurrentWidget(web);
+        static_cast<QWebEngineView*>(web)->load(url);
+#else
+        showBrowser();
+        browser->clear();
+        finishLater(false);
+#endif
+        return;
+    }
+    showBrowser();
     if (url.isLocalFile()) {
         browser->setSource(url, QTextDocument::HtmlResource);
-        emit loadFinished(!browser->document()->isEmpty());
-    } else {
-        browser->clear();
-        emit loadFinished(url == QUrl(QStringLiteral("about:blank")));
+        finishLater(!browser->document()->isEmpty());
+        return;
     }
+    browser->clear();
+    finishLater(url == QUrl(QStringLiteral("about:blank")));
 }
 
 void HelpView::setHtml(const QString& html, const QUrl& baseUrl)
 {
     current = QUrl();
     lastHtml = html;
-    auto* browser = static_cast<QTextBrowser*>(view);
+    showBrowser();
     browser->document()->setBaseUrl(baseUrl);
     browser->setHtml(html);
-    emit loadFinished(true);
+    finishLater(true);
 }
 
-void HelpView::stop() {}
+void HelpView::stop()
+{
+#ifdef KZO_HAVE_WEBENGINE
+    if (web)
+        static_cast<QWebEngineView*>(web)->stop();
 #endif
+}
