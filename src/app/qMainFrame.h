@@ -11,6 +11,7 @@
 // through queued signals.
 #include "protocol/DevListener.h"
 
+#include <QPixmap>
 #include <QPoint>
 #include <QPointer>
 #include <QSize>
@@ -191,6 +192,8 @@ private:
     QPoint dragOffset;
 
     bool activityIdle = true;
+    QPixmap activityIdlePixmap;
+    QPixmap activityBusyPixmap;
     QTimer* activityTimer = nullptr;
     QTimer* heartbeatTimer = nullptr;
 

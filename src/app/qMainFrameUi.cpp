@@ -249,7 +249,12 @@ void qMainFrame::buildStatusBar(QWidget* bar)
     leftLayout->addWidget(linkIcon);
     leftLayout->addWidget(activityIcon);
     setLinkImage(false);
-    activityIcon->setPixmap(QPixmap(res.linkSending));
+    // The icon flashes with every frame: its pictures are loaded once and its
+    // size is fixed, so a flash repaints the icon and lays out nothing.
+    activityIdlePixmap = QPixmap(res.linkSending);
+    activityBusyPixmap = QPixmap(res.linkReceiving);
+    activityIcon->setPixmap(activityIdlePixmap);
+    activityIcon->setFixedSize(activityIdlePixmap.size().expandedTo(activityBusyPixmap.size()).expandedTo(QSize(1, 1)));
 
     auto* mid = new QWidget(bar);
     mid->setObjectName(QStringLiteral("itemStatusMid"));
@@ -327,7 +332,7 @@ void qMainFrame::_dataTransfer(bool)
 {
     if (!activityIdle)
         return;
-    activityIcon->setPixmap(QPixmap(qResources::get().linkReceiving));
+    activityIcon->setPixmap(activityBusyPixmap);
     activityIcon->setProperty("active", true);
     activityTimer->start();
     activityIdle = false;
@@ -335,7 +340,7 @@ void qMainFrame::_dataTransfer(bool)
 
 void qMainFrame::_shutCommunitcation()
 {
-    activityIcon->setPixmap(QPixmap(qResources::get().linkSending));
+    activityIcon->setPixmap(activityIdlePixmap);
     activityIcon->setProperty("active", false);
     activityIdle = true;
 }

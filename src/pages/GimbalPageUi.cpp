@@ -65,7 +65,8 @@ QGroupBox* channelGroup(GimbalPageUi& ui, QWidget* page, const char* name, int f
         slider->updateStatus(0);
         auto* value = new QLabel(QStringLiteral("0"), row);
         value->setObjectName(QStringLiteral("label_%1").arg(n));
-        value->setFixedWidth(48);
+        // Fixed both ways: a new number repaints the label, no layout.
+        value->setFixedSize(48, 22);
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         line->addWidget(name);
         line->addWidget(function);

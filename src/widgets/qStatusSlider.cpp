@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QStyleOptionSlider>
 
+#include <algorithm>
+
 namespace {
 // The demonstration value shared by every bar that runs it.
 int g_exampleValue = 0;
@@ -56,6 +58,9 @@ void qStatusSlider::recomputeSegment()
 
 void qStatusSlider::updateStatus(int v)
 {
+    // Channels are polled 20 times a second and mostly stand still.
+    if (std::clamp(v, minimum(), maximum()) == value())
+        return;
     setValue(v);
     recomputeSegment();
     update();

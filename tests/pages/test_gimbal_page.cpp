@@ -10,6 +10,7 @@
 
 #include "app/config/GlobalCfg.h"
 #include "support/LogCapture.h"
+#include "support/RepaintCounter.h"
 #include "commands/CommandCatalogue.h"
 #include "widgets/qStatusSlider.h"
 
@@ -20,6 +21,7 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
+
 
 using kzo::test::ackRecord;
 using kzo::test::channelData;
@@ -109,6 +111,33 @@ private slots:
         QCOMPARE(ui.sliders[6]->currentSegment(), 0); // "DOWNWARD" ends at -300 inclusive
         QVERIFY(ui.groupBox_3->isEnabled());
         QVERIFY(ui.sliders[0]->isEnabled());
+    }
+
+    // A new frame repaints the bars and numbers that changed and nothing
+    // else: no layout pass anywhere in the page, no repaint of a still bar.
+    void aChannelFrameRepaintsOnlyWhatChanged()
+    {
+        qPageGimbal page;
+        page.resize(620, 560);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        const Plugged plugged(io, page);
+        const auto& ui = page.widgets();
+        io.deliver(ackRecord(GimbalChannelsAck, channelData({-1000, -400, 0, 700, 100, 999, -300, 12})));
+        QTRY_COMPARE(ui.values[0]->text(), QStringLiteral("-1000"));
+        QCoreApplication::processEvents();
+
+        const kzo::test::RepaintCounter counter(page);
+        // Only the first channel moves.
+        io.deliver(ackRecord(GimbalChannelsAck, channelData({-900, -400, 0, 700, 100, 999, -300, 12})));
+        QTRY_COMPARE(ui.values[0]->text(), QStringLiteral("-900"));
+        QTRY_VERIFY(counter.paintsOf(ui.sliders[0]) > 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(counter.layouts, 0);
+        for (int i = 1; i < 8; ++i) {
+            QCOMPARE(counter.paintsOf(ui.sliders[i]), 0);
+            QCOMPARE(counter.paintsOf(ui.values[i]), 0);
+        }
     }
 
     void valuesOutsideTheSliderRangeKeepTheirNumber()

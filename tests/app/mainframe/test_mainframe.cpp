@@ -4,6 +4,7 @@
 // check and the device's firmware pair, forced upgrades, the language button
 // and the texts shared through the resource catalogue.
 #include "app/mainframe/FrameFixture.h"
+#include "support/RepaintCounter.h"
 #include "pages/AckRecords.h"
 #include "support/FakeDevIo.h"
 
@@ -361,9 +362,19 @@ private slots:
         QCOMPARE(link->property("linked").toBool(), false);
         connectDevice(0x00);
         QTRY_COMPARE(link->property("linked").toBool(), true);
-        // Every frame flashes the activity image for 40 ms.
+        // Every frame flashes the activity image for 40 ms; a flash repaints
+        // the icon and lays out nothing in the window.
         QTRY_COMPARE(activity->property("active").toBool(), true);
         QTRY_COMPARE(activity->property("active").toBool(), false);
+        QCoreApplication::processEvents();
+        {
+            const kzo::test::RepaintCounter counter(*fx.frame);
+            fx.frame->_dataTransfer(false);
+            QTRY_VERIFY(counter.paintsOf(activity) > 0);
+            QTRY_COMPARE(activity->property("active").toBool(), false);
+            QCoreApplication::processEvents();
+            QCOMPARE(counter.layouts, 0);
+        }
         io.dispatch(EvDisconnected, nullptr);
         QTRY_COMPARE(link->property("linked").toBool(), false);
         QTRY_COMPARE_WITH_TIMEOUT(appModel().status(), int(AppIdle), 5000);
