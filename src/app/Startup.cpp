@@ -30,11 +30,11 @@
 #include "widgets/MessageBoxes.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QLoggingCategory>
 #include <QFile>
 #include <QMessageBox>
 #include <QPointer>
-#include <QThread>
 #include <QTimer>
 #include <QTranslator>
 #include <QXmlStreamWriter>
@@ -221,9 +221,17 @@ int run(int argc, char** argv)
     startDeviceFinder();
     orb::dataCache().blocks.startupDone = 1;
 
-    while (!connector->isConnected() && splash->isVisible()) {
-        QCoreApplication::processEvents();
-        QThread::msleep(50);
+    {
+        // Waits without polling (an idle program stays idle) until a device
+        // links or the splash is skipped; ending the program ends it too.
+        QEventLoop wait;
+        QObject::connect(connector, &qConnector::connectionChanged, &wait, [&wait](bool up) {
+            if (up)
+                wait.quit();
+        });
+        QObject::connect(splash.get(), &qWelcome::hidden, &wait, &QEventLoop::quit);
+        if (!connector->isConnected() && splash->isVisible())
+            wait.exec();
     }
     window->show();
     // Without a window manager (kiosk, bench, remote X) the window may never

@@ -98,7 +98,10 @@ public:
     void setDialogRefresher(std::function<void()> refresher);
 
     static constexpr int tipMs = 5000;
-    static constexpr int activityMs = 40;
+    // The activity image stays lit this long after the last frame. Longer
+    // than the gimbal page's 50 ms poll, so steady traffic keeps it lit
+    // instead of blinking it (each blink is a window repaint of its own).
+    static constexpr int activityMs = 120;
     static constexpr int heartbeatMs = 500;
     static constexpr int scrollMs = 200;
 

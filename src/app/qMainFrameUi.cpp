@@ -330,8 +330,10 @@ QString qMainFrame::currentTip() const { return tipLabel->text(); }
 
 void qMainFrame::_dataTransfer(bool)
 {
-    if (!activityIdle)
+    if (!activityIdle) {
+        activityTimer->start(); // lit on while frames keep coming
         return;
+    }
     activityIcon->setPixmap(activityBusyPixmap);
     activityIcon->setProperty("active", true);
     activityTimer->start();

@@ -58,3 +58,9 @@ void qWelcome::mousePressEvent(QMouseEvent* event)
     // The base class would close the splash on any click.
     event->ignore();
 }
+
+void qWelcome::hideEvent(QHideEvent* event)
+{
+    QSplashScreen::hideEvent(event);
+    emit hidden();
+}

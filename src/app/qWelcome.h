@@ -16,8 +16,13 @@ public:
 
     static constexpr int skipDelayMs = 1000;
 
+signals:
+    // Skipped, closed or finished: start-up stops waiting for a device.
+    void hidden();
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     QLabel* notice;

@@ -125,7 +125,15 @@ void qStatusSlider::paintEvent(QPaintEvent*)
     QStyleOptionSlider opt;
     initStyleOption(&opt);
     opt.subControls = QStyle::SC_SliderHandle;
-    opt.palette.setColor(QPalette::WindowText, Qt::black);
+    // One palette for every paint: a palette changed here would get a new
+    // cache key each time, and the style caches its handle pictures under
+    // that key, so the cache would grow with every repaint.
+    if (handlePaletteOf != palette().cacheKey()) {
+        handlePaletteOf = palette().cacheKey();
+        handlePalette = palette();
+        handlePalette.setColor(QPalette::WindowText, Qt::black);
+    }
+    opt.palette = handlePalette;
     style()->drawComplexControl(QStyle::CC_Slider, &opt, &p, this);
 }
 

@@ -2,6 +2,7 @@
 // Read-only segmented bar (coloured zones with labels) with a moving marker.
 // Disabled, it shows its zones in grey and no marker: there is no value.
 #include <QColor>
+#include <QPalette>
 #include <QSlider>
 #include <QTimer>
 #include <QVector>
@@ -47,5 +48,7 @@ private:
 
     QVector<Segment> zones;
     int cachedSegment = -1;
+    QPalette handlePalette;    // the widget's palette with a black handle outline
+    qint64 handlePaletteOf = 0; // cache key of the palette it was made from
     QTimer exampleTimer;
 };

@@ -15,6 +15,9 @@
 #include <QStyleFactory>
 #include <QToolButton>
 #include <QWheelEvent>
+#include <QProxyStyle>
+#include <QStyleOption>
+#include <QSet>
 #include <QtTest>
 #include <algorithm>
 #include <cmath>
@@ -313,6 +316,43 @@ private slots:
         QTest::mouseMove(&s, QPoint(10, 12));
         QTest::mouseRelease(&s, Qt::LeftButton, {}, QPoint(10, 12));
         QCOMPARE(s.value(), 30);
+    }
+
+    // The style caches the handle's pictures under the palette's cache key:
+    // every repaint must hand it the same palette, or the cache (and the
+    // program's memory) grows with every channel frame.
+    void statusSliderRepaintsWithOnePalette()
+    {
+        struct KeyRecorder : QProxyStyle {
+            QList<qint64> keys;
+            void drawComplexControl(ComplexControl cc, const QStyleOptionComplex* opt, QPainter* p,
+                                    const QWidget* w) const override
+            {
+                const_cast<KeyRecorder*>(this)->keys << opt->palette.cacheKey();
+                QProxyStyle::drawComplexControl(cc, opt, p, w);
+            }
+        };
+        auto* style = new KeyRecorder;
+        qStatusSlider s;
+        s.setStyle(style);
+        s.setRange(0, 100);
+        s.resize(200, 24);
+        s.addSegment(100, QColor(60, 160, 60));
+        for (int v : {10, 20, 30, 40})
+            s.updateStatus(v), s.grab();
+        QCOMPARE(style->keys.size(), 4);
+        QCOMPARE(QSet<qint64>(style->keys.begin(), style->keys.end()).size(), 1);
+        // A new palette is followed, once.
+        QPalette pal = s.palette();
+        pal.setColor(QPalette::Window, Qt::darkGray);
+        s.setPalette(pal);
+        s.grab();
+        s.grab();
+        QCOMPARE(style->keys.size(), 6);
+        QVERIFY(style->keys[4] != style->keys[3]);
+        QCOMPARE(style->keys[5], style->keys[4]);
+        s.setStyle(nullptr);
+        delete style;
     }
 
     void statusSliderLook()
