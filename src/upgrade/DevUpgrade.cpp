@@ -244,6 +244,7 @@ void DevUpgrade::resetLocked()
     setAckEcho(true);
     idle_ = true;
     progress_ = 0;
+    drawnProgress = -1;
     gotResponse_ = false;
     imuStarted_ = false;
     retries = 0;
@@ -465,10 +466,10 @@ void DevUpgrade::acknowledgeFront(const Incoming& in, Emits& emits)
     updateProgress(commands.size());
     if (!commands.empty()) {
         ++sequence;
-        printProgress(progress_);
+        drawProgress();
         writeFront();
     } else if (direct) {
-        printProgress(progress_);
+        drawProgress();
         finishLocked(true);
     }
     // A CAN transfer now waits for the verify result.
@@ -478,12 +479,12 @@ void DevUpgrade::handleImuFrame(const Incoming& in)
 {
     // The packet leaves the list, and the progress counts it, before it is
     // written: its answer may be handled before the write returns.
-    auto sendFront = [this](bool drawProgress) {
+    auto sendFront = [this](bool showProgress) {
         const std::unique_ptr<DevCmd> packet = std::move(imuCommands.front());
         imuCommands.pop_front();
         updateProgress(imuCommands.size());
-        if (drawProgress)
-            printProgress(progress_);
+        if (showProgress)
+            drawProgress();
         if (io)
             io->write(packet->frame(), packet->frameSize());
     };
@@ -509,6 +510,17 @@ void DevUpgrade::handleImuFrame(const Incoming& in)
     default:
         break;
     }
+}
+
+void DevUpgrade::drawProgress()
+{
+    // A megabyte is thousands of packets: the bar is drawn when its
+    // percentage moves, not once per packet (a write to the terminal each).
+    const int now = progress_.load();
+    if (now == drawnProgress)
+        return;
+    drawnProgress = now;
+    printProgress(now);
 }
 
 void DevUpgrade::updateProgress(size_t remaining)

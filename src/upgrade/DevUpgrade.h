@@ -104,6 +104,7 @@ private:
     void resetLocked();
     void finishLocked(bool success);
     void updateProgress(size_t remaining);
+    void drawProgress();
     void clearCommands();
     void sendStatusRequest();
     void sendEntryFrame();
@@ -136,6 +137,7 @@ private:
 
     std::atomic<bool> runningFlag{false}; // lock-free early filter for the listener thread
     std::atomic<int> progress_{0};
+    int drawnProgress = -1; // the percentage the console bar shows
     std::atomic<bool> idle_{true};
     std::atomic<bool> resultOk_{false};
     std::atomic<bool> gotResponse_{false};
