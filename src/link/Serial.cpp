@@ -118,6 +118,7 @@ int32_t CSerial::open(const std::wstring& device, uint32_t, uint32_t, bool overl
     {
         std::lock_guard lock(countersLock_);
         countersKnown_ = false;
+        noCounters_.store(false);
         pendingErrors_ = 0;
     }
     handle_.store(fd);
@@ -286,9 +287,16 @@ uint32_t CSerial::readLineCounters()
     const int fd = handle_.load();
     if (fd < 0)
         return 0;
+    // Ptys and some USB drivers keep no counters; asked once per opening,
+    // not once per arrival (every system call counts in a transfer).
+    if (noCounters_.load())
+        return 0;
     serial_icounter_struct ic{};
-    if (::ioctl(fd, TIOCGICOUNT, &ic) < 0)
-        return 0; // ptys and some USB drivers keep no counters
+    if (::ioctl(fd, TIOCGICOUNT, &ic) < 0) {
+        if (errno == ENOTTY || errno == EINVAL)
+            noCounters_.store(true);
+        return 0;
+    }
     std::lock_guard lock(countersLock_);
     uint32_t events = 0;
     if (countersKnown_) {

@@ -108,6 +108,7 @@ private:
     // Break and line-error counters of the driver, where it keeps them.
     std::mutex countersLock_;
     bool countersKnown_ = false;
+    std::atomic<bool> noCounters_{false}; // the port answers no line counters
     uint32_t lastBreaks_ = 0, lastFrame_ = 0, lastOverrun_ = 0, lastParity_ = 0;
     uint32_t pendingErrors_ = 0;
 };
