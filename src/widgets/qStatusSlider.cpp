@@ -27,6 +27,7 @@ qStatusSlider::qStatusSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent)
 void qStatusSlider::addSegment(int end, const QColor& colour, const QString& label)
 {
     zones.append({end, colour, label});
+    updateOpacity();
     recomputeSegment();
     update();
 }
@@ -34,6 +35,7 @@ void qStatusSlider::addSegment(int end, const QColor& colour, const QString& lab
 void qStatusSlider::setSegments(const QVector<Segment>& list)
 {
     zones = list;
+    updateOpacity();
     recomputeSegment();
     update();
 }
@@ -41,8 +43,25 @@ void qStatusSlider::setSegments(const QVector<Segment>& list)
 void qStatusSlider::clearSegments()
 {
     zones.clear();
+    updateOpacity();
     recomputeSegment();
     update();
+}
+
+void qStatusSlider::sliderChange(SliderChange change)
+{
+    QSlider::sliderChange(change);
+    if (change == SliderRangeChange)
+        updateOpacity();
+}
+
+// Zones that span the whole range paint every pixel: what lies beneath
+// need not be painted first. A repaint of a moving bar then stays within the
+// bar instead of repainting the group box and window backgrounds under it.
+void qStatusSlider::updateOpacity()
+{
+    const bool covered = !zones.isEmpty() && zones.last().end >= maximum() && maximum() > minimum();
+    setAttribute(Qt::WA_OpaquePaintEvent, covered);
 }
 
 void qStatusSlider::recomputeSegment()

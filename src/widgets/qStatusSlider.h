@@ -38,6 +38,7 @@ public slots:
 
 protected:
     void paintEvent(QPaintEvent* e) override;
+    void sliderChange(SliderChange change) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
@@ -45,6 +46,7 @@ protected:
 private:
     int endToPixel(int end) const;
     void recomputeSegment();
+    void updateOpacity();
 
     QVector<Segment> zones;
     int cachedSegment = -1;

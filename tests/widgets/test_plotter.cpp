@@ -363,10 +363,16 @@ private slots:
         s.setPalette(pal);
         s.setRange(0, 100);
         s.resize(200, 24);
-        // Unlabelled zones: every pixel of the bar is a zone or the marker.
+        // Unlabelled zones: every pixel of the bar is a zone or the marker,
+        // so nothing beneath it needs painting first.
         s.addSegment(30, QColor(200, 60, 50));
         s.addSegment(70, QColor(60, 160, 60));
+        QVERIFY(!s.testAttribute(Qt::WA_OpaquePaintEvent)); // 70..100 uncovered yet
         s.addSegment(100, QColor(11, 163, 212));
+        QVERIFY(s.testAttribute(Qt::WA_OpaquePaintEvent));
+        s.setRange(0, 120);
+        QVERIFY(!s.testAttribute(Qt::WA_OpaquePaintEvent));
+        s.setRange(0, 100);
         s.updateStatus(50);
         s.show();
         QImage img = s.grab().toImage();
