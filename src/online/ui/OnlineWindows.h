@@ -1,10 +1,15 @@
 #pragma once
 // Looks and pieces shared by the software updater, the newsletter and the
 // message window: texts stand on dark background pictures.
+#include <QSize>
 #include <QString>
 #include <QUrl>
 
 class HelpView;
+class QDialog;
+class QLabel;
+class QPushButton;
+class QWidget;
 
 namespace kzo::online {
 
@@ -17,6 +22,20 @@ inline constexpr const char* buttonStyle =
     "QPushButton:hover{background:rgb(11,163,212);}"
     "QPushButton:pressed{background:rgb(6,104,140);}"
     "QPushButton:disabled{color:gray;border-color:gray;}";
+
+// Makes `dialog` a frameless, translucent window around one background
+// widget of `size` with the picture `background`, dragged by that widget;
+// returns the widget, on which the dialog's contents go.
+QWidget* buildWindowFrame(QDialog& dialog, const char* objectName, const QString& title, QSize size,
+                          const char* background);
+
+// A caption in plain text (versions come from the server and the settings:
+// never markup).
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const char* style);
+
+// A dialog button in the shared look, named for screen readers; never the
+// default button (Return must not press it from an old focus).
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& text);
 
 // A fixed text in a web view, escaped: translations may hold "<" or "&".
 void showViewText(HelpView* view, const QString& text);

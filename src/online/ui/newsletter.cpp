@@ -4,7 +4,6 @@
 #include "online/AppPaths.h"
 #include "online/DataUploader.h"
 #include "online/ui/OnlineWindows.h"
-#include "online/ui/WindowDrag.h"
 #include "resources/KzoResources.h"
 
 #include <QCheckBox>
@@ -23,16 +22,6 @@ constexpr int dialogHeight = 460;
 
 const char* const newsKey = "news_version";
 
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& text)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAccessibleName(text);
-    b->setStyleSheet(QString::fromLatin1(buttonStyle));
-    b->setAutoDefault(false);
-    return b;
-}
-
 } // namespace
 
 newsletter::newsletter(QWidget* parent) : QDialog(parent)
@@ -49,25 +38,9 @@ newsletter::newsletter(QWidget* parent) : QDialog(parent)
 
 void newsletter::buildUi()
 {
-    setObjectName(QStringLiteral("newsletter"));
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    setAttribute(Qt::WA_TranslucentBackground);
-    setWindowTitle(tr("Announcements"));
-
-    widget = new QWidget(this);
-    widget->setObjectName(QStringLiteral("widget"));
-    widget->setFixedSize(dialogWidth, dialogHeight);
-    widget->setStyleSheet(QStringLiteral("QWidget#widget{background-image:url(:/Utility/res/newsletter_bg.png);}"));
-    widget->setAttribute(Qt::WA_StyledBackground);
-    new kzo::ui::WindowDrag(widget);
-
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(widget);
-
-    labelTitle = new QLabel(windowTitle(), widget);
-    labelTitle->setObjectName(QStringLiteral("label_title"));
-    labelTitle->setStyleSheet(QString::fromLatin1(titleStyle));
+    widget = buildWindowFrame(*this, "newsletter", tr("Announcements"), QSize(dialogWidth, dialogHeight),
+                              ":/Utility/res/newsletter_bg.png");
+    labelTitle = makeLabel(widget, "label_title", windowTitle(), titleStyle);
 
     webView = new HelpView(widget);
     webView->setObjectName(QStringLiteral("webView"));

@@ -1,7 +1,7 @@
 #include "online/ui/qMessageWin.h"
 
 #include "online/ui/OnlineWindows.h"
-#include "online/ui/WindowDrag.h"
+#include "widgets/WindowDrag.h"
 #include "resources/KzoResources.h"
 
 #include <QEasingCurve>

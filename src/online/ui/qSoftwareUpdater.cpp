@@ -5,7 +5,6 @@
 #include "commands/qAppModel.h"
 #include "online/DataUploader.h"
 #include "online/ui/OnlineWindows.h"
-#include "online/ui/WindowDrag.h"
 #include "resources/KzoResources.h"
 
 #include <QHBoxLayout>
@@ -20,26 +19,6 @@ namespace {
 constexpr int dialogWidth = 560;
 constexpr int dialogHeight = 420;
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const char* style)
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    // Versions come from the server and the settings: never markup.
-    l->setTextFormat(Qt::PlainText);
-    l->setStyleSheet(QString::fromLatin1(style));
-    return l;
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& text)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAccessibleName(text);
-    b->setStyleSheet(QString::fromLatin1(buttonStyle));
-    b->setAutoDefault(false);
-    return b;
-}
-
 } // namespace
 
 qSoftwareUpdater::qSoftwareUpdater(QWidget* parent) : QDialog(parent)
@@ -50,21 +29,8 @@ qSoftwareUpdater::qSoftwareUpdater(QWidget* parent) : QDialog(parent)
 
 void qSoftwareUpdater::buildUi()
 {
-    setObjectName(QStringLiteral("qSoftwareUpdater"));
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    setAttribute(Qt::WA_TranslucentBackground);
-    setWindowTitle(tr("Software Update"));
-
-    widget = new QWidget(this);
-    widget->setObjectName(QStringLiteral("widget"));
-    widget->setFixedSize(dialogWidth, dialogHeight);
-    widget->setStyleSheet(QStringLiteral("QWidget#widget{background-image:url(:/Utility/res/software_dlg_bg.png);}"));
-    widget->setAttribute(Qt::WA_StyledBackground);
-    new kzo::ui::WindowDrag(widget);
-
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(widget);
+    widget = buildWindowFrame(*this, "qSoftwareUpdater", tr("Software Update"), QSize(dialogWidth, dialogHeight),
+                              ":/Utility/res/software_dlg_bg.png");
 
     auto* title = makeLabel(widget, "label_title", windowTitle(), titleStyle);
     label = makeLabel(widget, "label", tr("Current Software Version:"), captionStyle);

@@ -86,7 +86,6 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildUi();
@@ -129,6 +128,4 @@ private:
     int stallCount = 0;
     int lastProgress = 0;
     int downloadStallMs = defaultDownloadStallMs;
-    bool dragging = false;
-    QPoint dragOffset;
 };

@@ -1,16 +1,16 @@
-// Widgets of the firmware update dialog, its hidden debug key sequence and
-// the dragging of the frameless window.
+// Widgets of the firmware update dialog and its hidden debug key sequence;
+// the frameless window is dragged by its background.
 #include "upgrade/updater/qUpdater.h"
 
 #include "app/framework/HelpView.h"
 #include "resources/KzoResources.h"
+#include "widgets/WindowDrag.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -48,7 +48,7 @@ void qUpdater::buildUi()
     background->setFixedSize(520, 360);
     background->setStyleSheet(QStringLiteral("QWidget#widget{background-image:url(:/Utility/res/firmware_dlg_bg.png);}"));
     background->setAttribute(Qt::WA_StyledBackground);
-    background->installEventFilter(this);
+    new kzo::ui::WindowDrag(background);
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -168,31 +168,6 @@ void qUpdater::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-bool qUpdater::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == background) {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress: {
-            auto* e = static_cast<QMouseEvent*>(event);
-            if (e->button() == Qt::LeftButton) {
-                dragging = true;
-                dragOffset = e->globalPosition().toPoint() - frameGeometry().topLeft();
-            }
-            break;
-        }
-        case QEvent::MouseMove:
-            if (dragging)
-                move(static_cast<QMouseEvent*>(event)->globalPosition().toPoint() - dragOffset);
-            break;
-        case QEvent::MouseButtonRelease:
-            dragging = false;
-            break;
-        default:
-            break;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
-}
 
 void qUpdater::reject()
 {

@@ -1,4 +1,4 @@
-#include "online/ui/WindowDrag.h"
+#include "widgets/WindowDrag.h"
 
 #include <QEvent>
 #include <QMouseEvent>
