@@ -3,6 +3,7 @@
 // the device finder (explicit port, no udev), and takes it down again.
 #include "link/DeviceFinder.h"
 #include "link/SimpleDevIo.h"
+#include "protocol/FrameCodec.h"
 
 #include <QString>
 
@@ -10,6 +11,15 @@
 #include <thread>
 
 namespace kzo::test {
+
+// Speaks to the simulator as the program does: through the serial device
+// I/O, with the product's checksum seed.
+inline void talkLikeTheProgram()
+{
+    currentDevIo = &orb::simpleDevIo();
+    frameCrcSeed = 0x0013;
+    frameCrcEnabled = true;
+}
 
 class SimLink {
 public:

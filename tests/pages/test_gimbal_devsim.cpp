@@ -64,9 +64,7 @@ class TestGimbalDevSim : public QObject {
 private slots:
     void initTestCase()
     {
-        currentDevIo = &orb::simpleDevIo();
-        frameCrcSeed = 0x0013;
-        frameCrcEnabled = true;
+        kzo::test::talkLikeTheProgram();
     }
 
     void channelsMoveAndDisconnectedShowsDisc()

@@ -58,9 +58,7 @@ class TestTxCaliDevSim : public QObject {
 private slots:
     void initTestCase()
     {
-        currentDevIo = &orb::simpleDevIo();
-        frameCrcSeed = 0x0013;
-        frameCrcEnabled = true;
+        kzo::test::talkLikeTheProgram();
     }
 
     void rangeRecordAndRotation()

@@ -51,9 +51,7 @@ class TestMainFrameDevSim : public QObject {
 private slots:
     void initTestCase()
     {
-        currentDevIo = &orb::simpleDevIo();
-        frameCrcSeed = 0x0013;
-        frameCrcEnabled = true;
+        kzo::test::talkLikeTheProgram();
     }
 
     void init()

@@ -69,9 +69,7 @@ private slots:
         QCoreApplication::setOrganizationName(QStringLiteral("KZO"));
         QCoreApplication::setApplicationName(QStringLiteral("kzo-assistant"));
         QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
-        currentDevIo = &orb::simpleDevIo();
-        frameCrcSeed = 0x0013;
-        frameCrcEnabled = true;
+        kzo::test::talkLikeTheProgram();
     }
 
     void signInOfferDownloadFlash_data()
