@@ -65,6 +65,47 @@ inline constexpr uint16_t LoadEndAck = 0x0241;
 inline constexpr uint16_t EnterLoader = 0x0242;
 inline constexpr uint16_t EnterLoaderAck = 0x0243;
 
+// Flight-controller main parameter page: requests without payload and the
+// acknowledgements that answer them.
+inline constexpr uint16_t FcJitRead = 0x0283;
+inline constexpr uint16_t FcJitAck = 0x0284;
+inline constexpr uint16_t FcJitWrite = 0x0285;
+inline constexpr uint16_t FcFblRead = 0x0280;
+inline constexpr uint16_t FcFblAck = 0x0281;
+inline constexpr uint16_t FcFblWrite = 0x0282;
+inline constexpr uint16_t FcChannelsRead = 0x021C;
+inline constexpr uint16_t FcChannelsAck = 0x021D;
+inline constexpr uint16_t FcVoltageRead = 0x0244;
+inline constexpr uint16_t FcVoltageAck = 0x0245;
+inline constexpr uint16_t FcProtectionRead = 0x0246;
+inline constexpr uint16_t FcProtectionAck = 0x0247;
+inline constexpr uint16_t FcReceiverRead = 0x0298;
+inline constexpr uint16_t FcReceiverAck = 0x0297;
+inline constexpr uint16_t FcMountingRead = 0x020D;
+inline constexpr uint16_t FcMountingAck = 0x020E;
+inline constexpr uint16_t FcMixerRead = 0x0209;
+inline constexpr uint16_t FcMixerAck = 0x020A;
+inline constexpr uint16_t FcIdleSpeedRead = 0x029B;
+inline constexpr uint16_t FcIdleSpeedAck = 0x029A;
+inline constexpr uint16_t FcSwitchRead = 0x0262;
+inline constexpr uint16_t FcSwitchAck = 0x0264;
+inline constexpr uint16_t FcFailsafeRead = 0x024C;
+inline constexpr uint16_t FcFailsafeAck = 0x024D;
+
+// Flight-controller tools page.
+inline constexpr uint16_t ImuDataRead = 0x0508;
+inline constexpr uint16_t ImuDataAck = 0x0507;
+inline constexpr uint16_t ImuCalibrationStart = 0x0506;
+inline constexpr uint16_t FlightHabitsWrite = 0x0503;
+// The settings record that 0x0503 writes (8 bytes, bit 0 of byte 4 = novice)
+// is read with 0x0502 and comes back, after a read or a write, as 0x0504
+// (record length 39). A controller that does not know 0x0502 never answers
+// it, and the page then leaves the flight-habit boxes disabled.
+inline constexpr uint16_t FlightHabitsRead = 0x0502;
+inline constexpr uint16_t FlightHabitsAck = 0x0504;
+inline constexpr uint16_t FlightLogRead = 0x022D;
+inline constexpr uint16_t ProductSwitchReport = 0x029D;
+
 // CAN modules through the main controller.
 inline constexpr uint16_t CanEnterLoader = 0x0FA0;
 inline constexpr uint16_t CanEnterLoaderAck = 0x0FA1;
