@@ -5,6 +5,8 @@
 #include "app/config/GlobalCfg.h"
 #include "online/DataUploader.h"
 #include "pages/qInfoPage.h"
+#include "pages/qMainPage.h"
+#include "pages/qToolsPage.h"
 #include "pages/qPageGimbal.h"
 #include "pages/qTxCali.h"
 #include "link/DevIo.h"
@@ -46,6 +48,17 @@ PageSetup::PageSetup(qMainFrame& frame, bool allPages)
     internal->addTabPage(testPage);
     internal->focusPage(0);
 
+    // The flight-controller pages are built always but reach the device only
+    // when shown (--all-pages). The containers hand enter and leave to them.
+    auto* mainPage = new qMainPage(dataUploader());
+    main->addTabPage(mainPage);
+    QObject::connect(main.get(), &qPageTemplate::signal_PageTick, mainPage, &qMainPage::PageTick);
+    main->focusPage(0);
+    auto* toolsPage = new qToolsPage(frame.toolsHost());
+    tools->addTabPage(toolsPage);
+    QObject::connect(tools.get(), &qPageTemplate::signal_PageTick, toolsPage, &qToolsPage::PageTick);
+    tools->focusPage(0);
+
     auto* about = new qInfoPage(frame.infoHost(), frame.loginService(), dataUploader());
     info->addTabPage(about);
     QObject::connect(info, &qPageTemplate::signal_PageTick, about, &qInfoPage::PageTick);
@@ -57,7 +70,7 @@ PageSetup::PageSetup(qMainFrame& frame, bool allPages)
     if (cali)
         live.push_back(cali);
     if (allPages)
-        live.insert(live.end(), {internalPage, testPage});
+        live.insert(live.end(), {mainPage, toolsPage, internalPage, testPage});
     for (qTabPage* p : live) {
         currentDevIo->addListener(p);
         listeners.push_back(p);

@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "app/InfoFrameHost.h"
+#include "app/ToolsFrameHost.h"
 #include "app/MainFrameHost.h"
 #include "app/FirmwareCheck.h"
 #include "app/config/GlobalCfg.h"
@@ -73,6 +74,7 @@ qMainFrame::qMainFrame(QWidget* parent) : QWidget(parent)
     host = new MainFrameHost(*this);
     firmwareDlg = new qUpdater(host, this);
     infoPageHost = new InfoFrameHost(*this);
+    toolsPageHost = new ToolsFrameHost(*this);
     softwareDlg = new qSoftwareUpdater(this);
     newsDlg = new newsletter(this);
     dialogRefresher = [this] { firmwareDlg->refreshVersionInfo(); };

@@ -33,6 +33,7 @@ class qSoftwareUpdater;
 class newsletter;
 class qMessageWin;
 class InfoHost;
+class ToolsHost;
 class UpgradeHost;
 class qPageButton;
 class qPageTemplate;
@@ -80,6 +81,7 @@ public:
     // What the update dialog and the upgrade pages see of this window.
     UpgradeHost* upgradeHost() const { return host; }
     InfoHost* infoHost() const { return infoPageHost; }
+    ToolsHost* toolsHost() const { return toolsPageHost; }
     qSoftwareUpdater* softwareDialog() const { return softwareDlg; }
     newsletter* newsletterWindow() const { return newsDlg; }
     qMessageWin* messageWindow() const { return messageWin; }
@@ -217,6 +219,7 @@ private:
     QActionGroup* languageGroup = nullptr;
     QList<QAction*> languageActions;
     InfoHost* infoPageHost = nullptr;     // owned through the object tree
+    ToolsHost* toolsPageHost = nullptr;   // owned through the object tree
     qSoftwareUpdater* softwareDlg = nullptr; // owned through the widget tree
     newsletter* newsDlg = nullptr;        // owned through the widget tree
     qMessageWin* messageWin = nullptr;    // its own window, owned through the widget tree

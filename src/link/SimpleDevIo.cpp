@@ -224,8 +224,18 @@ void SimpleDevIo::addListener(DevListener* listener)
 
 void SimpleDevIo::removeListener(DevListener* listener)
 {
-    std::lock_guard lock(listenersLock_);
-    listeners_.erase(std::remove(listeners_.begin(), listeners_.end(), listener), listeners_.end());
+    {
+        std::lock_guard lock(listenersLock_);
+        listeners_.erase(std::remove(listeners_.begin(), listeners_.end(), listener), listeners_.end());
+    }
+    // The caller may destroy the listener next, so a delivery already under
+    // way must end first: frames are delivered under the receive lock, link
+    // events under the link lock (taken in the order the arrival path takes
+    // them). On the listener thread the delivery under way is the caller's own.
+    if (onListenerThread())
+        return;
+    std::lock_guard link(linkLock_);
+    std::lock_guard io(ioLock_);
 }
 
 void SimpleDevIo::dispatch(int kind, const uint8_t* data)

@@ -1,6 +1,7 @@
 #include "pages/GimbalPageUi.h"
 
 #include "widgets/qStatusSlider.h"
+#include "widgets/CachedGroupBox.h"
 
 #include <QCoreApplication>
 #include <QGridLayout>
@@ -41,7 +42,7 @@ QVector<qStatusSlider::Segment> zonesFor(int channel)
 
 QGroupBox* channelGroup(GimbalPageUi& ui, QWidget* page, const char* name, int first)
 {
-    auto* box = new QGroupBox(page);
+    auto* box = new CachedGroupBox(page);
     box->setObjectName(QString::fromLatin1(name));
     box->setTitle(QCoreApplication::translate("qPageGimbal", "Channel Monitor"));
     auto* rows = new QVBoxLayout(box);
@@ -83,7 +84,7 @@ QGroupBox* channelGroup(GimbalPageUi& ui, QWidget* page, const char* name, int f
 QGroupBox* recordGroup(QWidget* page, const char* name, const QString& title, std::array<QSpinBox*, 16>& boxes,
                        const QString& prefix)
 {
-    auto* box = new QGroupBox(title, page);
+    auto* box = new CachedGroupBox(title, page);
     box->setObjectName(QString::fromLatin1(name));
     auto* grid = new QGridLayout(box);
     grid->addWidget(new QLabel(QCoreApplication::translate("qPageGimbal", "Function"), box), 0, 0);
@@ -136,7 +137,7 @@ void GimbalPageUi::setupUi(QWidget* page)
     buttons->addWidget(pushWriteButton);
     layout->addLayout(buttons);
 
-    groupBox_5 = new QGroupBox(QCoreApplication::translate("qPageGimbal", "Camera Charging Set"), page);
+    groupBox_5 = new CachedGroupBox(QCoreApplication::translate("qPageGimbal", "Camera Charging Set"), page);
     groupBox_5->setObjectName(QStringLiteral("groupBox_5"));
     auto* camera = new QHBoxLayout(groupBox_5);
     RB_ON = new QRadioButton(QCoreApplication::translate("qPageGimbal", "ON"), groupBox_5);

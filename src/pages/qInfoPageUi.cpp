@@ -1,4 +1,5 @@
 #include "pages/qInfoPageUi.h"
+#include "widgets/CachedGroupBox.h"
 
 #include <QCoreApplication>
 #include <QGridLayout>
@@ -43,7 +44,7 @@ QPushButton* button(QWidget* parent, const char* name, const QString& text)
 
 QGroupBox* box(QWidget* parent, const char* name, const QString& title)
 {
-    auto* g = new QGroupBox(title, parent);
+    auto* g = new CachedGroupBox(title, parent);
     g->setObjectName(QString::fromLatin1(name));
     g->setMaximumWidth(boxWidth);
     return g;

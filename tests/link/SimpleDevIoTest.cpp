@@ -10,7 +10,10 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+#include <atomic>
 #include <cerrno>
+#include <condition_variable>
+#include <thread>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -135,6 +138,7 @@ private slots:
     void aDeviceReplugedAtTheSamePathComesBack();
     void aThrowingListenerBreaksTheLinkButNotTheReceiver();
     void dumpLinesAreHexWithCrLf();
+    void removeListenerWaitsForADeliveryUnderWay();
 
 private:
     std::string output();
@@ -663,6 +667,63 @@ void SimpleDevIoTest::dumpLinesAreHexWithCrLf()
     QVERIFY(io.dumping());
     io.toggleDump();
     QVERIFY(!io.dumping());
+}
+
+// Whoever removes a listener may destroy it next: a frame being delivered to
+// it on the listener thread at that moment must have finished first.
+void SimpleDevIoTest::removeListenerWaitsForADeliveryUnderWay()
+{
+    PtyPair pty;
+    QVERIFY(pty.ok());
+    struct Slow : orb::DevListener {
+        void onDevEvent(const DevEvent* e) override
+        {
+            if (e->kind != EvFrame)
+                return;
+            std::unique_lock lock(m);
+            inside = true;
+            changed.notify_all();
+            changed.wait(lock, [this] { return release; });
+            inside = false;
+            finished = true;
+        }
+        std::mutex m;
+        std::condition_variable changed;
+        bool inside = false, release = false, finished = false;
+    } slow;
+    orb::SimpleDevIo io;
+    io.addListener(&slow);
+    io.onCommDeviceArrival(pty.widePath());
+    QVERIFY(pty.send(frame(0x0B03)));
+    {
+        std::unique_lock lock(slow.m);
+        QVERIFY(slow.changed.wait_for(lock, std::chrono::seconds(5), [&] { return slow.inside; }));
+    }
+    std::atomic<bool> removed{false};
+    std::thread remover([&] {
+        io.removeListener(&slow);
+        removed = true;
+    });
+    // The remover is held as long as the delivery lasts...
+    QTest::qWait(200);
+    const bool removedEarly = removed.load();
+    {
+        std::lock_guard lock(slow.m);
+        slow.release = true;
+    }
+    slow.changed.notify_all();
+    remover.join();
+    QVERIFY(!removedEarly);
+    // ...and once it returns, the delivery is over and no other comes.
+    {
+        std::lock_guard lock(slow.m);
+        QVERIFY(slow.finished && !slow.inside);
+        slow.finished = false;
+    }
+    QVERIFY(pty.send(frame(0x0B04)));
+    QTest::qWait(100);
+    std::lock_guard lock(slow.m);
+    QVERIFY(!slow.finished);
 }
 
 QTEST_GUILESS_MAIN(SimpleDevIoTest)

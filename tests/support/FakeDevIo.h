@@ -98,6 +98,11 @@ public:
             l->onDevEvent(&ev);
     }
     void deliver(const Bytes& record) { dispatch(EvFrame, record.data()); }
+    bool listensHere(const orb::DevListener* l) const
+    {
+        std::lock_guard g(ioLock);
+        return std::find(listeners_.begin(), listeners_.end(), l) != listeners_.end();
+    }
     // A minimal record with this identifier and payload (L = 30 + payload).
     static Bytes record(uint16_t commandId, const Bytes& payload = {})
     {

@@ -136,6 +136,7 @@ private slots:
     void parameterMemoryPersists();
     void gimbalChannelsRecordsCamera();
     void calibrationWalk();
+    void flightControllerOverThePty();
     void calibrationOptions();
     void refusedLoaderEntry_data();
     void refusedLoaderEntry();
@@ -543,6 +544,31 @@ void TestDevsim::parameterMemoryPersists()
     QCOMPARE(kzo::frame::readU16(r->record.data() + 163), uint16_t(2));
 }
 
+// The flight-controller exchanges through the real process: the replies leave
+// through the link, and what falls due by itself (a calibration's end, the
+// product-switch report) is sent without being asked.
+void TestDevsim::flightControllerOverThePty()
+{
+    DevsimSession s({"--imu-cali-time", "0.3", "--product-switch-after", "0.5", "--verbose"}, QStringLiteral("devsim-fc.log"));
+    QVERIFY(s.start());
+    s.sendCommand(0x0283, noParam);
+    const auto jit = s.waitFor(0x0284);
+    QVERIFY(jit);
+    QCOMPARE(jit->length(), 45);
+    s.sendCommand(0x0508, noParam);
+    const auto before = s.waitFor(0x0507);
+    QVERIFY(before);
+    QCOMPARE(before->length(), 97);
+    QCOMPARE(before->byte(27 + 65), uint8_t(0x31));
+    s.sendCommand(0x0506, le32(0x0000001F));
+    QTRY_VERIFY_WITH_TIMEOUT(s.logText().contains(QStringLiteral("IMU calibration state 0x31 (basic ready)")), 5000);
+    const auto report = s.waitFor(0x029D, 5000);
+    QVERIFY(report);
+    QCOMPARE(report->length(), 39);
+    QCOMPARE(report->u32(27), 1u);
+    QVERIFY(s.stop());
+}
+
 void TestDevsim::gimbalChannelsRecordsCamera()
 {
     DevsimSession s({"--channel-disconnected", "5"}, QStringLiteral("devsim-gimbal.log"));
@@ -817,9 +843,14 @@ void TestDevsim::helpAndVersion()
     QVERIFY(help.out.startsWith("Usage: kzo-devsim [options]\n"));
     for (const char* option : {"--help", "--version", "--exit-with-parent", "--link PATH", "--duration S", "--unplug-after S",
                                "--loader MODULE", "--refuse-loader MODULE", "--replug-after S", "--drop-replies N|R", "--verbose",
-                               "--rotation-time S|never"})
-        QVERIFY2(help.out.contains(QByteArray("\n  ") + option + ' '), option);
+                               "--rotation-time S|never", "--param-refuse-block K", "--param-drop N", "--param-wrong-address K",
+                               "--param-wrong-number K", "--param-wrong-length K", "--param-faults-always", "--fc-voltage MV",
+                               "--fc-voltage-dips", "--fc-group-disabled jit|fbl", "--fc-byte ACK,OFFSET,VALUE", "--imu-cali-time S",
+                               "--imu-cali-fail", "--imu-advanced-required", "--product-switch-after S"})
+        QVERIFY2(help.out.contains(QByteArray("\n  ") + option + ' ') || help.out.contains(QByteArray("\n  ") + option + '\n'),
+                 option);
     QVERIFY(help.out.contains("\n  --calibration-report P,C,S[,L]\n"));
+    QVERIFY(help.out.contains("\n  --imu-condition calm|cali|abnormal|axis-error\n"));
     QVERIFY(help.out.contains("\nExit status:\n  0  "));
     QVERIFY(help.out.contains("\n  1  "));
     QVERIFY(help.out.contains("\n  2  "));

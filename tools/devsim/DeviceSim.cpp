@@ -2,6 +2,7 @@
 
 #include "app/logging/Log.h"
 #include "commands/CommandCatalogue.h"
+#include "commands/DevCommand.h"
 #include "commands/PayloadTypes.h"
 #include "protocol/FrameCodec.h"
 
@@ -77,10 +78,18 @@ Bytes words(std::initializer_list<uint32_t> ws)
 
 DeviceSim::DeviceSim(const SimOptions& options, Faults& faults, ParamMemory& memory, ImageSink& images, Sender send,
                      Clock::time_point start)
-    : options_(options), faults_(faults), memory_(memory), images_(images), sender_(std::move(send)), start_(start),
-      now_(start), gimbal_(options.disconnectedChannels), calibration_(options.rotateSeconds, options.calibrationReports)
+    : options_(options), faults_(faults), memory_(memory), paramFaults_(options.paramFaults), images_(images), sender_(std::move(send)), start_(start),
+      now_(start), gimbal_(options.disconnectedChannels), fc_(options.fc), imuModel_(options.imuModel), calibration_(options.rotateSeconds, options.calibrationReports)
 {
     buildTable();
+    if (paramFaults_.active())
+        logTagged("Fault", "parameter memory: %s", paramFaults_.describe().c_str());
+    const ImuOptions& imu = options.imuModel;
+    if (imu.condition != ImuOptions::Condition::Calm || imu.caliFail || imu.advancedRequired || options.productSwitchAfter)
+        logTagged(tag, "IMU: condition %d (0 calm, 1 cali, 2 abnormal, 3 axis error), calibration %.1f s%s%s; product switch %s",
+                  static_cast<int>(imu.condition), imu.caliSeconds, imu.caliFail ? ", basic fails" : "",
+                  imu.advancedRequired ? ", advanced required" : "",
+                  options.productSwitchAfter ? (std::to_string(*options.productSwitchAfter) + " s after the first 0x0508").c_str() : "never");
     if (options.loaderModule != 0) {
         loaders_.insert(static_cast<uint8_t>(options.loaderModule));
         logTagged(tag, "%s starts in its boot loader", ImageSink::moduleName(static_cast<uint8_t>(options.loaderModule)).c_str());
@@ -109,6 +118,17 @@ void DeviceSim::buildTable()
     add(id::RangeRecordBegin, {"range record: start / roll left", &DeviceSim::rangeRecord, 0, false});
     add(id::RangeRecordEnd, {"range record: roll right", &DeviceSim::rangeRecord, 0, false});
     add(id::GimbalRotateCalib, {"rotating calibration", &DeviceSim::rotatingCalibration, 0, false});
+
+    for (const FcModel::Read& rd : FcModel::reads())
+        add(rd.request, {rd.name, &DeviceSim::fcRead, 0, false, rd.polled});
+    add(id::FcJitWrite, {"write JIT mode and gains", &DeviceSim::fcWriteJit, FcModel::jitSize, false});
+    add(id::FcFblWrite, {"write FBL mode and gains", &DeviceSim::fcWriteFbl, FcModel::fblSize, false});
+
+    add(id::ImuDataRead, {"read IMU data", &DeviceSim::imuData, 0, false, true});
+    add(id::ImuCalibrationStart, {"IMU calibration", &DeviceSim::imuCalibrate, 4, false});
+    add(id::FlightHabitsRead, {"read flight habits", &DeviceSim::readHabits, 0, false});
+    add(id::FlightHabitsWrite, {"write flight habits", &DeviceSim::writeHabits, FcModel::habitsSize, false});
+    add(id::FlightLogRead, {"read flight log", &DeviceSim::flightLog, 0, false});
 
     add(id::ParamBlockRead, {"read parameter block", &DeviceSim::readParamBlock, 8, false});
     add(id::ParamBlockWrite, {"write parameter block", &DeviceSim::writeParamBlock, 8 + 130, false});
@@ -160,12 +180,33 @@ void DeviceSim::onRecord(const uint8_t* record, Clock::time_point now)
     }
     if (!e.quiet || options_.verbose)
         logTagged(tag, "<- 0x%.4x %s (seq %u, %d payload bytes)", r.id, e.name, r.sequence, static_cast<int>(r.payload.size()));
+    restoreIfFlagged(r);
     (this->*e.handler)(r);
+}
+
+std::optional<DeviceSim::Clock::time_point> DeviceSim::nextDeadline() const
+{
+    std::optional<Clock::time_point> next = calibration_.nextDeadline();
+    auto earliest = [&](std::optional<Clock::time_point> t) {
+        if (t && (!next || *t < *next))
+            next = t;
+    };
+    if (const auto s = imuModel_.nextChange())
+        earliest(atSeconds(*s));
+    if (!productSwitchSent_)
+        earliest(productSwitchAt_);
+    return next;
 }
 
 void DeviceSim::tick(Clock::time_point now)
 {
     now_ = now;
+    imuAdvance();
+    if (productSwitchAt_ && !productSwitchSent_ && now >= *productSwitchAt_) {
+        productSwitchSent_ = true;
+        logTagged(tag, "-> 0x%.4x product switch report (unasked): words 1, 0", id::ProductSwitchReport);
+        ack(id::ProductSwitchReport, 0, words({1, 0}));
+    }
     if (const auto code = calibration_.rotateTick(now)) {
         logTagged(tag, "rotating calibration finished by itself");
         ack(id::GimbalCalibStatus, 0, Bytes{Calibration::rotateProcedure, *code, 0, 0, 0, 0, 0, 0});
@@ -250,6 +291,22 @@ void DeviceSim::handshake(const Request& r)
 }
 
 // ---- Read-all and versions ----------------------------------------------------
+
+void DeviceSim::restoreIfFlagged(const Request& r)
+{
+    const uint16_t word7 = kzo::frame::readU16(r.record + kzo::frame::offFixedC);
+    if (!(word7 & orb::restoreFlag))
+        return;
+    const bool readAll = std::any_of(orb::readAllSequence.begin(), orb::readAllSequence.end(),
+                                     [&](const orb::CommandPair& p) { return p.command == r.id; });
+    if (!readAll)
+        return;
+    // Every command of the sequence carries the flag; resetting again is harmless.
+    fc_.reset();
+    gimbal_.resetRecords();
+    logTagged(tag, "restore defaults (0x%.4x, word 7 = 0x%.4x): flight-controller settings, flight habits and gimbal records reset",
+              r.id, word7);
+}
 
 void DeviceSim::readVersions(const Request&)
 {
@@ -337,42 +394,150 @@ void DeviceSim::rotatingCalibration(const Request&)
     ack(id::GimbalCalibStatus, 0, Bytes{Calibration::rotateProcedure, code, 0, 0, 0, 0, 0, 0});
 }
 
+// ---- Flight controller: main parameter page ------------------------------------
+
+void DeviceSim::fcRead(const Request& r)
+{
+    const FcModel::Read* rd = FcModel::readFor(r.id);
+    const Bytes data = fc_.record(rd->ack, seconds());
+    if (!rd->polled || options_.verbose)
+        logTagged(tag, "-> 0x%.4x %s", rd->ack, FcModel::describe(rd->ack, data).c_str());
+    ack(rd->ack, 0, data);
+}
+
+void DeviceSim::fcWriteJit(const Request& r)
+{
+    fc_.writeJit(r.payload);
+    const Bytes p(r.payload.begin(), r.payload.begin() + FcModel::jitSize);
+    logTagged(tag, "0x%.4x JIT write stored: %s", r.id, FcModel::describe(id::FcJitAck, p).c_str());
+}
+
+void DeviceSim::fcWriteFbl(const Request& r)
+{
+    fc_.writeFbl(r.payload);
+    const Bytes p(r.payload.begin(), r.payload.begin() + FcModel::fblSize);
+    logTagged(tag, "0x%.4x FBL write stored: %s", r.id, FcModel::describe(id::FcFblAck, p).c_str());
+}
+
+// ---- Flight controller: tools page ------------------------------------------------
+
+void DeviceSim::imuAdvance()
+{
+    for (const std::string& line : imuModel_.advance(seconds()))
+        logTagged(tag, "%s", line.c_str());
+}
+
+void DeviceSim::imuData(const Request&)
+{
+    imuAdvance();
+    if (!productSwitchAt_ && options_.productSwitchAfter)
+        productSwitchAt_ = now_ + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(*options_.productSwitchAfter));
+    const orb::imu::ImuRecord rec = imuModel_.report(seconds());
+    const auto data = orb::imu::encode(rec);
+    if (options_.verbose)
+        logTagged(tag, "-> 0x%.4x IMU: gyro %.2f %.2f %.2f, accel %.3f %.3f %.3f, state 0x%.2x, progress %d", id::ImuDataAck,
+                  rec.gyro[0], rec.gyro[1], rec.gyro[2], rec.accel[0], rec.accel[1], rec.accel[2], rec.state, rec.progress);
+    ack(id::ImuDataAck, 0, Bytes(data.begin(), data.end()));
+}
+
+void DeviceSim::imuCalibrate(const Request& r)
+{
+    imuAdvance();
+    // No reply: the IMU report shows the calibration's state and progress.
+    logTagged(tag, "%s", imuModel_.start(r.u32(0), seconds()).c_str());
+}
+
+void DeviceSim::readHabits(const Request&)
+{
+    const Bytes& h = fc_.habits();
+    logTagged(tag, "-> 0x%.4x flight habits %02x %02x %02x %02x %02x %02x %02x %02x (%s)", id::FlightHabitsAck, h[0], h[1], h[2],
+              h[3], h[4], h[5], h[6], h[7], h[4] & 1 ? "novice" : "normal");
+    ack(id::FlightHabitsAck, 0, h);
+}
+
+void DeviceSim::writeHabits(const Request& r)
+{
+    fc_.writeHabits(r.payload);
+    const Bytes& h = fc_.habits();
+    logTagged(tag, "flight habits stored (%s): %02x %02x %02x %02x %02x %02x %02x %02x; -> 0x%.4x", h[4] & 1 ? "novice" : "normal",
+              h[0], h[1], h[2], h[3], h[4], h[5], h[6], h[7], id::FlightHabitsAck);
+    ack(id::FlightHabitsAck, 0, h);
+}
+
+void DeviceSim::flightLog(const Request& r)
+{
+    logTagged(tag, "flight log requested (0x%.4x), not answered", r.id);
+}
+
 // ---- Parameter memory ---------------------------------------------------------
 
 void DeviceSim::readParamBlock(const Request& r)
 {
+    using PF = ParamFaults;
     const uint32_t address = r.u32(0);
     const uint32_t length = r.u32(4);
     const int block = ParamMemory::blockOf(address);
+    if (paramFaults_.dropReply()) {
+        logTaggedLevel(2, "Fault", "parameter read at address %u: no reply (--param-drop)", address);
+        return;
+    }
     if (block < 0) {
         logTaggedLevel(3, tag, "parameter read at address %u: not a block address, not answered", address);
         return;
     }
+    uint32_t echoed = address;
+    if (paramFaults_.hits(PF::Kind::WrongAddress, block, PF::Direction::Read)) {
+        echoed = ParamFaults::wrongAddressOf(block);
+        logTaggedLevel(2, "Fault", "parameter block %d read reply echoes address %u", block, echoed);
+    }
+    uint16_t number = static_cast<uint16_t>(block);
+    if (paramFaults_.hits(PF::Kind::WrongNumber, block, PF::Direction::Read)) {
+        number = static_cast<uint16_t>(block + 1);
+        logTaggedLevel(2, "Fault", "parameter block %d read reply carries block number %u", block, number);
+    }
+    auto bytes = memory_.block(block);
+    if (paramFaults_.hits(PF::Kind::WrongLength, block, PF::Direction::Read)) {
+        bytes = bytes.first(bytes.size() - 1);
+        logTaggedLevel(2, "Fault", "parameter block %d read reply one data byte short (record length 168)", block);
+    }
     Bytes data;
-    putU32(data, address);
+    putU32(data, echoed);
     putU32(data, length);
-    const auto bytes = memory_.block(block);
     data.insert(data.end(), bytes.begin(), bytes.end());
-    putU16(data, static_cast<uint16_t>(block));
+    putU16(data, number);
     logTagged(tag, "-> 0x%.4x parameter block %d (address %u)", id::ParamBlockAck, block, address);
     ack(id::ParamBlockAck, 1, data);
 }
 
 void DeviceSim::writeParamBlock(const Request& r)
 {
+    using PF = ParamFaults;
     const uint32_t address = r.u32(0);
     const uint32_t length = r.u32(4);
     const int block = ParamMemory::blockOf(address);
+    // A lost acknowledgement: the write itself still happens.
+    const bool dropped = paramFaults_.dropReply();
     // The program reads result 0 as "refused".
     uint8_t result = 0;
     if (block < 0)
         logTaggedLevel(3, tag, "parameter write at address %u: not a block address, refused", address);
+    else if (!dropped && paramFaults_.hits(PF::Kind::Refuse, block, PF::Direction::Write))
+        logTaggedLevel(2, "Fault", "parameter block %d write refused, not stored (--param-refuse-block)", block);
     else if (!memory_.writeBlock(block, r.payload.subspan(8, ParamMemory::blockSize)))
         logTaggedLevel(3, tag, "parameter block %d could not be stored, refused", block);
     else
         result = 1;
+    if (dropped) {
+        logTaggedLevel(2, "Fault", "parameter block write at %u (result %d): no reply (--param-drop)", address, result);
+        return;
+    }
+    uint32_t echoed = address;
+    if (block >= 0 && paramFaults_.hits(PF::Kind::WrongAddress, block, PF::Direction::Write)) {
+        echoed = ParamFaults::wrongAddressOf(block);
+        logTaggedLevel(2, "Fault", "parameter block %d write acknowledge echoes address %u", block, echoed);
+    }
     logTagged(tag, "-> 0x%.4x parameter block write at %u, result %d", id::ParamBlockWriteAck, address, result);
-    ack(id::ParamBlockWriteAck, result, words({address, length}));
+    ack(id::ParamBlockWriteAck, result, words({echoed, length}));
 }
 
 // ---- Boot loaders: shared checks ----------------------------------------------

@@ -4,10 +4,13 @@
 // its table read as the link's behaviour as the program sees it.
 #include "Calibration.h"
 #include "Faults.h"
+#include "FcModel.h"
 #include "GimbalModel.h"
 #include "ImageSink.h"
+#include "ImuModel.h"
 #include "ImuTransfer.h"
 #include "LoaderTransfer.h"
+#include "ParamFaults.h"
 #include "ParamMemory.h"
 #include "ReplyFrame.h"
 #include "SimOptions.h"
@@ -30,9 +33,10 @@ public:
 
     // One verified frame record from the program.
     void onRecord(const uint8_t* record, Clock::time_point now);
-    // Work that falls due without a request (the rotating calibration ends).
+    // Work that falls due without a request: the rotating calibration or an
+    // IMU calibration phase ends, the product-switch report is sent.
     void tick(Clock::time_point now);
-    std::optional<Clock::time_point> nextDeadline() const { return calibration_.nextDeadline(); }
+    std::optional<Clock::time_point> nextDeadline() const;
 
     bool inLoader(uint8_t module) const { return loaders_.count(module) != 0; }
     // First byte of the status report for a status request (module given in
@@ -55,7 +59,9 @@ private:
     // Connection.
     void statusRequest(const Request& r);
     void handshake(const Request& r);
-    // Read-all and versions.
+    // Read-all and versions. With the restore flag in record word 7 they
+    // first put the settings back to their defaults.
+    void restoreIfFlagged(const Request& r);
     void readVersions(const Request& r);
     void readCmuVersions(const Request& r);
     void readRecord(const Request& r);
@@ -66,6 +72,18 @@ private:
     void setCameraCharging(const Request& r);
     void rangeRecord(const Request& r);
     void rotatingCalibration(const Request& r);
+    // Flight controller: main parameter page.
+    void fcRead(const Request& r);
+    void fcWriteJit(const Request& r);
+    void fcWriteFbl(const Request& r);
+    // Flight controller: tools page.
+    void imuData(const Request& r);
+    void imuCalibrate(const Request& r);
+    void readHabits(const Request& r);
+    void writeHabits(const Request& r);
+    void flightLog(const Request& r);
+    // Logs the calibration state changes that fell due by now.
+    void imuAdvance();
     // Parameter memory.
     void readParamBlock(const Request& r);
     void writeParamBlock(const Request& r);
@@ -86,6 +104,11 @@ private:
     void imuBlock(const Request& r);
 
     void send(Bytes frame);
+    double seconds() const { return std::chrono::duration<double>(now_ - start_).count(); }
+    Clock::time_point atSeconds(double s) const
+    {
+        return start_ + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(s));
+    }
     void ack(uint16_t id, uint8_t result, const Bytes& data = {}, uint16_t sequence = 0);
     bool usbLoaderActive() const;
     // The transfer of a module that may take loader packets now, or nullptr.
@@ -101,6 +124,7 @@ private:
     const SimOptions& options_;
     Faults& faults_;
     ParamMemory& memory_;
+    ParamFaults paramFaults_;
     ImageSink& images_;
     Sender sender_;
     Clock::time_point start_;
@@ -111,6 +135,10 @@ private:
     std::map<uint8_t, LoaderTransfer> transfers_; // per module, kept until it enters again
     ImuTransfer imu_;
     GimbalModel gimbal_;
+    FcModel fc_;
+    ImuModel imuModel_;
+    std::optional<Clock::time_point> productSwitchAt_; // set by the first 0x0508
+    bool productSwitchSent_ = false;
     Calibration calibration_;
 };
 

@@ -20,8 +20,18 @@ public:
     // through the zones of their switches.
     std::array<int16_t, channelCount> channels(double seconds) const;
 
-    std::array<uint8_t, 8> record1{0, 1, 2, 3, 4, 5, 6, 7};
-    std::array<uint8_t, 8> record2{4, 5, 6, 7, 0, 1, 2, 3};
+    static constexpr std::array<uint8_t, 8> defaultRecord1{0, 1, 2, 3, 4, 5, 6, 7};
+    static constexpr std::array<uint8_t, 8> defaultRecord2{4, 5, 6, 7, 0, 1, 2, 3};
+
+    // Restore defaults: the channel assignments go back to the factory ones.
+    void resetRecords()
+    {
+        record1 = defaultRecord1;
+        record2 = defaultRecord2;
+    }
+
+    std::array<uint8_t, 8> record1 = defaultRecord1;
+    std::array<uint8_t, 8> record2 = defaultRecord2;
     uint32_t cameraState = 0; // 1 = charging on
 
 private:

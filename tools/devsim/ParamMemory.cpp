@@ -14,13 +14,15 @@ ParamMemory::ParamMemory(std::string file) : file_(std::move(file))
         bytes_[static_cast<size_t>(i)] = static_cast<uint8_t>(i * 7 + 3);
     if (file_.empty())
         return;
-    std::ifstream in(file_, std::ios::binary);
-    if (!in) {
+    if (std::ifstream in(file_, std::ios::binary); in) {
+        in.read(reinterpret_cast<char*>(bytes_.data()), totalSize);
+        logTagged("DevSim", "parameter memory loaded from %s (%ld bytes)", file_.c_str(), static_cast<long>(in.gcount()));
+    } else {
         logTagged("DevSim", "parameter memory %s not found, starting from the default pattern", file_.c_str());
-        return;
     }
-    in.read(reinterpret_cast<char*>(bytes_.data()), totalSize);
-    logTagged("DevSim", "parameter memory loaded from %s (%ld bytes)", file_.c_str(), static_cast<long>(in.gcount()));
+    // The file always holds the memory, even before the first write, so it
+    // can be compared at once (and a longer file is cut to size).
+    save();
 }
 
 int ParamMemory::blockOf(uint32_t address)
@@ -57,7 +59,12 @@ bool ParamMemory::save() const
             return false;
         }
     }
-    return std::rename(tmp.c_str(), file_.c_str()) == 0;
+    if (std::rename(tmp.c_str(), file_.c_str()) != 0) {
+        logTaggedLevel(3, "DevSim", "cannot replace parameter memory %s", file_.c_str());
+        std::remove(tmp.c_str());
+        return false;
+    }
+    return true;
 }
 
 } // namespace kzo::devsim

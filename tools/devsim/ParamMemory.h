@@ -15,7 +15,9 @@ public:
     static constexpr int totalSize = blockCount * blockSize;
 
     // Without a file the memory starts with a recognisable pattern
-    // (byte i = i * 7 + 3, modulo 256) and nothing is kept.
+    // (byte i = i * 7 + 3, modulo 256) and nothing is kept. With one, the
+    // file (1024 raw bytes, block k at k * 128) is loaded and then written
+    // back whole at once, so it equals the memory from the start.
     explicit ParamMemory(std::string file = {});
 
     // Block number of a block address, or -1 when the address is not one.

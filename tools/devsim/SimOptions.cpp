@@ -84,6 +84,37 @@ std::function<bool(SimOptions&, const std::string&)> fault(FaultSetting SimOptio
     return [=](SimOptions& o, const std::string& v) { return (o.*field).parse(v); };
 }
 
+// "ACK,OFFSET,VALUE": one data byte of a stored flight-controller record.
+bool fcByte(SimOptions& o, const std::string& v)
+{
+    const size_t c1 = v.find(',');
+    const size_t c2 = c1 == std::string::npos ? c1 : v.find(',', c1 + 1);
+    if (c2 == std::string::npos)
+        return false;
+    long ack = 0, offset = 0, value = 0;
+    if (!toNumber(v.substr(0, c1), ack, 0, 0xFFFF) || !toNumber(v.substr(c1 + 1, c2 - c1 - 1), offset, 0, 255)
+        || !toNumber(v.substr(c2 + 1), value, 0, 255))
+        return false;
+    // Only the stored records: the channels and the voltage are live readings.
+    const FcModel::Read* r = FcModel::readOfAck(static_cast<uint16_t>(ack));
+    if (!r || r->live || offset >= r->dataSize)
+        return false;
+    o.fc.bytes.push_back(FcByte{static_cast<uint16_t>(ack), static_cast<int>(offset), static_cast<uint8_t>(value)});
+    return true;
+}
+
+// A parameter block number 0..7, added to one of the block-fault sets.
+std::function<bool(SimOptions&, const std::string&)> paramBlock(std::set<int> ParamFaultOptions::*field)
+{
+    return [=](SimOptions& o, const std::string& v) {
+        long k = 0;
+        if (!toNumber(v, k, 0, 7))
+            return false;
+        (o.paramFaults.*field).insert(static_cast<int>(k));
+        return true;
+    };
+}
+
 const std::vector<Option>& options()
 {
     static const std::vector<Option> table = {
@@ -185,9 +216,126 @@ const std::vector<Option>& options()
          "written back as Intel HEX text (':' + upper-case hex digits + CR LF\n"
          "per record), equal to the file sent when it was written that way.",
          [](SimOptions& o, const std::string& v) { o.imageDir = v; return !v.empty(); }},
-        {"--eeprom", "FILE", "Keep the parameter memory (8 x 128 bytes) in FILE: loaded at start,\n"
-                             "rewritten after every block write.",
+        {"--eeprom", "FILE",
+         "Keep the parameter memory in FILE: 1024 raw bytes, block k (0..7) at\n"
+         "offset k*128, nothing else. Loaded at start (a shorter file fills the\n"
+         "front, the rest keeps the default pattern byte i = i*7+3), written\n"
+         "back whole at start and after every stored block write (through a\n"
+         "temporary file), so it always equals the memory.",
          [](SimOptions& o, const std::string& v) { o.eeprom = v; return !v.empty(); }},
+        {"--param-refuse-block", "K",
+         "The write (0x0294) of parameter block K (0..7, address K*128) is\n"
+         "answered with result 0 and not stored. May be repeated.",
+         paramBlock(&ParamFaultOptions::refuse)},
+        {"--param-drop", "N",
+         "The first N parameter-block requests (0x0292 reads and 0x0294 writes\n"
+         "counted together) get no reply; a dropped write is still stored\n"
+         "(only its acknowledgement is lost).",
+         [](SimOptions& o, const std::string& v) {
+             long n = 0;
+             if (!toNumber(v, n, 0, 1000000))
+                 return false;
+             o.paramFaults.drop = static_cast<int>(n);
+             return true;
+         }},
+        {"--param-wrong-address", "K",
+         "The reply for block K (0x0293 read reply and 0x0295 write acknowledge)\n"
+         "echoes address (K+1)*128 instead of K*128 (block 7: 0). The data and\n"
+         "the write itself stay those of block K. May be repeated.",
+         paramBlock(&ParamFaultOptions::wrongAddress)},
+        {"--param-wrong-number", "K",
+         "The 0x0293 read reply for block K carries block number K+1 in its\n"
+         "trailing u16. May be repeated.",
+         paramBlock(&ParamFaultOptions::wrongNumber)},
+        {"--param-wrong-length", "K",
+         "The 0x0293 read reply for block K is one data byte short: record\n"
+         "length 168 instead of 169 (127 data bytes, then the block number),\n"
+         "a valid frame otherwise. May be repeated.",
+         paramBlock(&ParamFaultOptions::wrongLength)},
+        {"--param-faults-always", nullptr,
+         "The four block faults above hit every matching reply. Without it each\n"
+         "hits only the first one (per block, read and write counted apart), so\n"
+         "a repeated request succeeds.",
+         [](SimOptions& o, const std::string&) { return o.paramFaults.always = true; }},
+        {"--fc-group-disabled", "jit|fbl",
+         "Keep bit 15 (group enabled) of that mode word clear: of 0x0284 (jit)\n"
+         "or 0x0281 (fbl). Without it the bit is set. Either way the device\n"
+         "keeps the bit itself: a write (0x0285, 0x0282) cannot change it.\n"
+         "May be repeated.",
+         [](SimOptions& o, const std::string& v) {
+             if (v == "jit")
+                 o.fc.jitDisabled = true;
+             else if (v == "fbl")
+                 o.fc.fblDisabled = true;
+             else
+                 return false;
+             return true;
+         }},
+        {"--fc-voltage", "MV",
+         "Every battery reading (0x0245) is MV millivolts (default: a 3S pack\n"
+         "between 10800 and 12000 mV, moving with a 30 s period).",
+         [](SimOptions& o, const std::string& v) {
+             long mv = 0;
+             if (!toNumber(v, mv, 0, 65535))
+                 return false;
+             o.fc.voltageMv = static_cast<int>(mv);
+             return true;
+         }},
+        {"--fc-voltage-dips", nullptr,
+         "Every fifth battery reading (the 5th, 10th, ...) is 3500 mV, below the\n"
+         "4000 mV under which the page shows DISCONNECTED.",
+         [](SimOptions& o, const std::string&) { return o.fc.voltageDips = true; }},
+        {"--fc-byte", "ACK,OFFSET,VALUE",
+         "Set data byte OFFSET (counted behind the result byte) of the stored\n"
+         "record ACK to VALUE, e.g. 0x020A,0,3 for mixer type 3. ACK is one of\n"
+         "0x0284 0x0281 0x0247 0x0297 0x020E 0x020A 0x029A 0x0264 0x024D (not\n"
+         "the live 0x021D, 0x0245). Applies again after restore defaults.\n"
+         "May be repeated.",
+         fcByte},
+        {"--imu-condition", "calm|cali|abnormal|axis-error",
+         "What the IMU report 0x0507 shows (the readings always move a little):\n"
+         "calm (default): no calibration needed, |1-|a|| <= 0.015 g and every\n"
+         "gyro axis <= 1 degree/s; cali: calibration needed, |a| about 1.04 g,\n"
+         "gyro about 1.6 degree/s; abnormal: |a| about 2.5 g, every axis within\n"
+         "+-6 g; axis-error: the z axis reads about 7.2 g (beyond 6 g).",
+         [](SimOptions& o, const std::string& v) {
+             using C = ImuOptions::Condition;
+             if (v == "calm")
+                 o.imuModel.condition = C::Calm;
+             else if (v == "cali")
+                 o.imuModel.condition = C::NeedsCalibration;
+             else if (v == "abnormal")
+                 o.imuModel.condition = C::Abnormal;
+             else if (v == "axis-error")
+                 o.imuModel.condition = C::AxisError;
+             else
+                 return false;
+             return true;
+         }},
+        {"--imu-cali-time", "S",
+         "A basic IMU calibration takes S seconds, each of the two phases of\n"
+         "the advanced one too (default 5).",
+         [](SimOptions& o, const std::string& v) { return toSeconds(v, o.imuModel.caliSeconds); }},
+        {"--imu-cali-fail", nullptr,
+         "The basic IMU calibration fails: after half the calibration time\n"
+         "(progress about 50) the basic state (low nibble) drops to 0, idle,\n"
+         "with progress 0; it stays there for the calibration time, then goes\n"
+         "back to 1, ready.",
+         [](SimOptions& o, const std::string&) { return o.imuModel.caliFail = true; }},
+        {"--imu-advanced-required", nullptr,
+         "The advanced calibration state (high nibble) starts at 15: a\n"
+         "calibration is required (instead of 3, ready).",
+         [](SimOptions& o, const std::string&) { return o.imuModel.advancedRequired = true; }},
+        {"--product-switch-after", "S",
+         "Send the product-switch report 0x029D once, unasked, S seconds after\n"
+         "the first IMU request 0x0508.",
+         [](SimOptions& o, const std::string& v) {
+             double s = 0.0;
+             if (!toSeconds(v, s))
+                 return false;
+             o.productSwitchAfter = s;
+             return true;
+         }},
         {"--seed", "N", "Seed of the fault generator (default 1).", number(&SimOptions::seed, 0, 0xFFFFFFFFL)},
         {"--crc-errors", "N|R", "Send replies with a damaged checksum.", fault(&SimOptions::crcErrors)},
         {"--garbage", "N|R", "Write 1..16 noise bytes (never 0x55/0xAA) in front of replies.", fault(&SimOptions::garbage)},
@@ -198,7 +346,9 @@ const std::vector<Option>& options()
          number(&SimOptions::nackPacket, 1, 65535)},
         {"--verify-fail", nullptr, "Answer every CAN verify request 0x0FA8 with result 1.",
          [](SimOptions& o, const std::string&) { return o.verifyFail = true; }},
-        {"--verbose", nullptr, "Also log the 0x02A3 channel polls (20 a second from the gimbal page).",
+        {"--verbose", nullptr, "Also log the frequent polls: 0x02A3 channels (20 a second from the\n"
+         "gimbal page), 0x021C, 0x0280, 0x0283 and 0x0244 (the main parameter\n"
+         "page, 10 a second, the voltage once a second) and their replies.",
          [](SimOptions& o, const std::string&) { return o.verbose = true; }},
     };
     return table;
@@ -327,7 +477,37 @@ std::string helpText()
         "0x1252 with the new camera state, range record 0x02D4/0x02D6/0x02D0/0x02D2\n"
         "and rotating calibration 0x02A8 -> 0x02A9 status reports, parameter memory\n"
         "0x0292 -> 0x0293 and 0x0294 -> 0x0295 (result 1 = stored, 0 = refused).\n"
+        "The 0x0293 read reply (record length 169): result 1, u32 address, u32\n"
+        "length as asked, 128 data bytes, u16 block number. The 0x0295 write\n"
+        "acknowledge (record length 39): result, u32 address, u32 length as sent.\n"
+        "A request at an address that is not a block address (k*128, k 0..7) is\n"
+        "not answered when it is a read, refused (result 0) when it is a write.\n"
         "Unknown commands are logged and not answered.\n"
+        "\n"
+        "Restore defaults: a read-all command (0x02C0, 0x1244, 0x02A2, 0x02A7,\n"
+        "0x1253) whose record word 7 has bit 14 set (0xC000) first resets the\n"
+        "flight-controller settings, the flight habits and the two gimbal records\n"
+        "to their defaults (logged), then is answered as always.\n"
+        "\n"
+        "Flight controller, main parameter page: 0x0283 -> 0x0284, 0x0280 -> 0x0281,\n"
+        "0x021C -> 0x021D, 0x0244 -> 0x0245, 0x0246 -> 0x0247, 0x0298 -> 0x0297,\n"
+        "0x020D -> 0x020E, 0x0209 -> 0x020A, 0x029B -> 0x029A, 0x0262 -> 0x0264,\n"
+        "0x024C -> 0x024D, each the whole record with result 0. The channel entries\n"
+        "carry channels 1..8 and two more numbered 0 and 12; channels 1 and 5\n"
+        "overshoot +-1000. The writes 0x0285 (14 bytes) and 0x0282 (35 bytes) are\n"
+        "logged and stored whole, not answered; the next 0x0284 / 0x0281 return\n"
+        "them with bit 15 of the mode word as the device keeps it.\n"
+        "\n"
+        "Flight controller, tools page: 0x0508 -> 0x0507 IMU report (66 data\n"
+        "bytes: gyro, accel, two readings, quaternion, spare float, compass raw and\n"
+        "calibrated, progress, state: low nibble basic, high nibble advanced).\n"
+        "0x0506 starts a calibration, not answered: u32 0x0000001F basic (state 2\n"
+        "with progress, then 1), 0x001F0000 advanced (1, then 2, each with\n"
+        "progress, then 14: power off). At start basic 1, advanced 3. 0x0502 (read)\n"
+        "and 0x0503 (write, 8 bytes, stored) -> 0x0504 with the 8 flight-habit\n"
+        "bytes (byte 4 bit 0: novice), starting as 01 00 64 00 10 00 32 00.\n"
+        "0x022D (flight log) is logged, not answered. 0x029D (product switch,\n"
+        "words 1 and 0) only with --product-switch-after.\n"
         "\n"
         "Calibration reports (0x02A9, record length 39: result 0, procedure, state\n"
         "code, six zero bytes). The range record (procedure 16) starts with 0x02D4\n"

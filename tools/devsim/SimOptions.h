@@ -3,6 +3,9 @@
 // every option is documented where it is defined.
 #include "Calibration.h"
 #include "Faults.h"
+#include "FcModel.h"
+#include "ImuModel.h"
+#include "ParamFaults.h"
 
 #include <cstdint>
 #include <optional>
@@ -49,6 +52,10 @@ struct SimOptions {
     int latencyMs = 0;
     int nackPacket = 0;
     bool verifyFail = false;
+    ParamFaultOptions paramFaults; // --param-*
+    FcOptions fc;                  // --fc-*
+    ImuOptions imuModel;           // --imu-condition, --imu-cali-*
+    std::optional<double> productSwitchAfter; // --product-switch-after S
     bool verbose = false;
     bool exitWithParent = false; // --exit-with-parent
     bool help = false;

@@ -7,6 +7,7 @@
 #include "app/logging/Log.h"
 #include "commands/qAppModel.h"
 #include "widgets/QTipLabel.h"
+#include "widgets/StretchedBackground.h"
 
 #include <QAbstractSpinBox>
 #include <QCoreApplication>
@@ -135,10 +136,10 @@ void qPageTemplate::buildLayout()
     }
 
     // Content box with the page area, framed for the bordered styles.
-    auto* content = new QWidget(this);
+    // Its picture is opaque: pages refreshed many times a second then repaint
+    // nothing of the window beneath it.
+    auto* content = new StretchedBackground(res.tabContentBackground, this);
     content->setObjectName(QStringLiteral("content"));
-    content->setAttribute(Qt::WA_StyledBackground);
-    content->setStyleSheet(QStringLiteral("#content{border-image:url(%1);}").arg(res.tabContentBackground));
     auto* box = new QGridLayout(content);
     box->setContentsMargins(0, 0, 0, 0);
     box->setSpacing(0);

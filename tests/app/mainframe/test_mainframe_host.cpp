@@ -11,6 +11,9 @@
 #include "commands/CommandCatalogue.h"
 #include "commands/qAppModel.h"
 #include "online/ui/qLogin.h"
+#include "pages/qMainPage.h"
+#include "pages/qPageGimbal.h"
+#include "pages/qToolsPage.h"
 #include "upgrade/pages/qExampleTovan.h"
 #include "upgrade/pages/qInternalPage.h"
 #include "upgrade/pages/qUpgradePage.h"
@@ -197,6 +200,10 @@ private slots:
             QCOMPARE(titles(*frame), (QStringList{res.titleBasic, res.titleUpgrade, res.titleInfo}));
             QVERIFY(frame->page(1)->findChild<qUpgradePage*>());
             QVERIFY(!frame->findChild<qInternalPage*>());
+            // The flight-controller pages exist but stay deaf to the device.
+            QVERIFY(!frame->findChild<qMainPage*>());
+            QVERIFY(!frame->findChild<qToolsPage*>());
+            QVERIFY(io.listensHere(frame->page(0)->findChild<qPageGimbal*>()));
             pages->detach(io);
             pages.reset();
         }
@@ -207,6 +214,12 @@ private slots:
                                                   res.titleTools, res.titleInternal}));
             QVERIFY(frame->page(5)->findChild<qInternalPage*>());
             QVERIFY(frame->page(5)->findChild<qExampleTovan*>());
+            // View and Tools hold the flight-controller pages, which now listen.
+            auto* mainPage = frame->page(3)->findChild<qMainPage*>();
+            auto* toolsPage = frame->page(4)->findChild<qToolsPage*>();
+            QVERIFY(mainPage && toolsPage);
+            QVERIFY(io.listensHere(mainPage));
+            QVERIFY(io.listensHere(toolsPage));
             // Every control a person clicks, on every page, is named for
             // assistive technology.
             for (QAbstractButton* b : frame->findChildren<QAbstractButton*>()) {
