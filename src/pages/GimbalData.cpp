@@ -1,6 +1,7 @@
 #include "pages/GimbalData.h"
 
 #include "commands/AckDecode.h"
+#include "pages/TakeOnce.h"
 #include "commands/CommandCatalogue.h"
 #include "protocol/FrameCodec.h"
 
@@ -58,39 +59,28 @@ bool GimbalData::acceptFrame(const uint8_t* record)
     return new1 || new2 || newChannels || newCamera;
 }
 
-namespace {
-template <class T>
-std::optional<T> take(bool& flag, const T& value)
-{
-    if (!flag)
-        return std::nullopt;
-    flag = false;
-    return value;
-}
-} // namespace
-
 std::optional<GimbalRecord> GimbalData::takeRecord1()
 {
     std::lock_guard guard(lock);
-    return take(new1, read1);
+    return takeIfFresh(new1, read1);
 }
 
 std::optional<GimbalRecord> GimbalData::takeRecord2()
 {
     std::lock_guard guard(lock);
-    return take(new2, read2);
+    return takeIfFresh(new2, read2);
 }
 
 std::optional<GimbalChannels> GimbalData::takeChannels()
 {
     std::lock_guard guard(lock);
-    return take(newChannels, channels);
+    return takeIfFresh(newChannels, channels);
 }
 
 std::optional<uint32_t> GimbalData::takeCameraState()
 {
     std::lock_guard guard(lock);
-    return take(newCamera, cameraState);
+    return takeIfFresh(newCamera, cameraState);
 }
 
 GimbalData::WriteOutcome GimbalData::write(const GimbalRecord& record1, const GimbalRecord& record2)

@@ -17,15 +17,6 @@ QString tr(const char* text) { return QCoreApplication::translate("qToolsPage", 
 
 const QString errorText = QStringLiteral("ERROR");
 
-template <class T>
-std::optional<T> take(bool& flag, const T& value)
-{
-    if (!flag)
-        return std::nullopt;
-    flag = false;
-    return value;
-}
-
 } // namespace
 
 // ---- flight habits ------------------------------------------------------------------
@@ -51,28 +42,21 @@ bool ToolsFrames::acceptFrame(const uint8_t* record)
         std::array<uint8_t, orb::imu::dataSize> data{};
         if (!orb::ackDecodeBytes(data.data(), data.size(), record, ImuDataAck))
             return false;
-        const orb::imu::ImuRecord r = orb::imu::decode(std::span<const uint8_t, orb::imu::dataSize>(data));
-        std::lock_guard guard(lock);
-        imu = r;
-        newImu = true;
+        imu.put(orb::imu::decode(std::span<const uint8_t, orb::imu::dataSize>(data)));
         return true;
     }
     case FlightHabitsAck: {
         HabitsRecord r{};
         if (!orb::ackDecodeBytes(r.data(), r.size(), record, FlightHabitsAck))
             return false;
-        std::lock_guard guard(lock);
-        habits = r;
-        newHabits = true;
+        habits.put(r);
         return true;
     }
     case ProductSwitchReport: {
         orb::ack_u32x2 w{};
         if (!orb::ackDecode(w, record, ProductSwitchReport))
             return false;
-        std::lock_guard guard(lock);
-        productSwitch = {w.v[0], w.v[1]};
-        newSwitch = true;
+        productSwitch.put({w.v[0], w.v[1]});
         return true;
     }
     default:
@@ -80,28 +64,11 @@ bool ToolsFrames::acceptFrame(const uint8_t* record)
     }
 }
 
-std::optional<orb::imu::ImuRecord> ToolsFrames::takeImu()
-{
-    std::lock_guard guard(lock);
-    return take(newImu, imu);
-}
-
-std::optional<HabitsRecord> ToolsFrames::takeHabits()
-{
-    std::lock_guard guard(lock);
-    return take(newHabits, habits);
-}
-
-std::optional<SwitchReport> ToolsFrames::takeSwitch()
-{
-    std::lock_guard guard(lock);
-    return take(newSwitch, productSwitch);
-}
-
 void ToolsFrames::clear()
 {
-    std::lock_guard guard(lock);
-    newImu = newHabits = newSwitch = false;
+    imu.clear();
+    habits.clear();
+    productSwitch.clear();
 }
 
 // ---- texts --------------------------------------------------------------------------------

@@ -7,12 +7,12 @@
 // ToolsFrames::acceptFrame runs on the thread that delivers frames; every
 // other call on the GUI thread. ToolsFrames keeps its records under one lock.
 #include "commands/ImuRecordLayout.h"
+#include "pages/TakeOnce.h"
 
 #include <QString>
 
 #include <array>
 #include <cstdint>
-#include <mutex>
 #include <optional>
 
 namespace kzo::pages {
@@ -29,24 +29,22 @@ bool habitsNovice(const HabitsRecord& record);
 using SwitchReport = std::array<uint32_t, 2>;
 
 // Replies the page waits for, copied on the frame thread and taken once each
-// on the GUI thread.
+// on the GUI thread (each under its own lock).
 class ToolsFrames {
 public:
     // True when the frame was one of the page's replies (length checked).
     bool acceptFrame(const uint8_t* record);
 
-    std::optional<orb::imu::ImuRecord> takeImu();
-    std::optional<HabitsRecord> takeHabits();
-    std::optional<SwitchReport> takeSwitch();
+    std::optional<orb::imu::ImuRecord> takeImu() { return imu.take(); }
+    std::optional<HabitsRecord> takeHabits() { return habits.take(); }
+    std::optional<SwitchReport> takeSwitch() { return productSwitch.take(); }
     // Forgets what arrived and was not taken yet (the device went away).
     void clear();
 
 private:
-    std::mutex lock;
-    orb::imu::ImuRecord imu;
-    HabitsRecord habits{};
-    SwitchReport productSwitch{};
-    bool newImu = false, newHabits = false, newSwitch = false;
+    TakeOnce<orb::imu::ImuRecord> imu;
+    TakeOnce<HabitsRecord> habits;
+    TakeOnce<SwitchReport> productSwitch;
 };
 
 // ---- texts of the IMU fields ------------------------------------------------

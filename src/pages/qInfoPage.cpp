@@ -7,6 +7,7 @@
 #include "online/LoginService.h"
 #include "online/ui/LoginLinks.h"
 #include "pages/InfoHost.h"
+#include "pages/PageControls.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -31,6 +32,9 @@ qInfoPage::qInfoPage(InfoHost* host, LoginService* login, DataUploader* uploader
     ui.setupUi(this);
     ui.software_version->setText(appModel().value("software"));
 
+    // A child, so its expiry can be found and brought forward (tests).
+    tipTimer.setParent(this);
+    tipTimer.setObjectName(QStringLiteral("tipTimer"));
     tipTimer.setInterval(tipMs);
     tipTimer.setSingleShot(true);
     connect(&tipTimer, &QTimer::timeout, this, &qInfoPage::hideTipText);
@@ -194,18 +198,8 @@ void qInfoPage::onLoginOK(int)
 
 void qInfoPage::onGetAddressResult(int status)
 {
-    if (status != 0)
-        return;
-    const QString address = appModel().value("online_help_info_url");
-    if (address.isEmpty()) {
-        ui.label_onlinehelp->hide();
-        return;
-    }
-    // The address comes from the server: escaped in the markup, shown as
-    // typed in the tool tip.
-    ui.label_onlinehelp->setText(kzo::online::loginLinkHtml(address, tr("OnLine Help")));
-    ui.label_onlinehelp->setToolTip(kzo::online::loginLinkToolTip(address));
-    ui.label_onlinehelp->show();
+    if (status == 0)
+        kzo::pages::showOnlineHelp(ui.label_onlinehelp, appModel().value("online_help_info_url"), tr("OnLine Help"));
 }
 
 void qInfoPage::onLatestVersinFound(QString fwVer, QString softVer)

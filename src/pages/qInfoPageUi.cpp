@@ -1,4 +1,5 @@
 #include "pages/qInfoPageUi.h"
+#include "pages/PageControls.h"
 #include "widgets/CachedGroupBox.h"
 
 #include <QCoreApplication>
@@ -18,28 +19,21 @@ QString tr(const char* text) { return QCoreApplication::translate("qInfoPage", t
 // The boxes keep a readable line length on the wide page.
 constexpr int boxWidth = 600;
 constexpr int captionWidth = 150;
-constexpr int buttonWidth = 130;
+constexpr int buttonWidth = pageButtonWidth;
 
-const char* const captionStyle = "QLabel {font:normal 12px \"Arial\";}";
-const char* const valueStyle = "QLabel {font:bold 12px \"Arial\";color: rgb(11, 163, 212)}";
-const char* const tipStyle = "QLabel {font:bold 12px \"Arial\";color:red}";
+const char* const captionStyle = captionLabelStyle;
+const char* const valueStyle = valueLabelStyle;
+const char* const tipStyle = tipLabelStyle;
 const char* const latestStyle = "QPushButton {color: rgb(0, 0, 255);border:0px;text-align:left;padding:2px 0px;}";
 
 QLabel* label(QWidget* parent, const char* name, const QString& text, const char* style)
 {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setStyleSheet(QString::fromLatin1(style));
-    return l;
+    return styledLabel(parent, QString::fromLatin1(name), text, style);
 }
 
 QPushButton* button(QWidget* parent, const char* name, const QString& text)
 {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAccessibleName(text);
-    b->setMinimumWidth(buttonWidth);
-    return b;
+    return namedButton(parent, name, text, buttonWidth);
 }
 
 QGroupBox* box(QWidget* parent, const char* name, const QString& title)
@@ -105,15 +99,7 @@ void InfoPageUi::setupUi(QWidget* page)
     label_tip = label(page, "label_tip", QString(), tipStyle);
     label_tip->hide();
     bottom->addWidget(label_tip, 1);
-    label_onlinehelp = new QLabel(page);
-    label_onlinehelp->setObjectName(QStringLiteral("label_onlinehelp"));
-    label_onlinehelp->setTextFormat(Qt::RichText);
-    // Activated links go through the page, which opens web links only.
-    label_onlinehelp->setOpenExternalLinks(false);
-    label_onlinehelp->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    label_onlinehelp->setFocusPolicy(Qt::TabFocus);
-    label_onlinehelp->setAccessibleName(tr("OnLine Help"));
-    label_onlinehelp->hide();
+    label_onlinehelp = onlineHelpLabel(page, tr("OnLine Help"));
     bottom->addWidget(label_onlinehelp, 0, Qt::AlignRight);
     outer->addLayout(bottom);
 }

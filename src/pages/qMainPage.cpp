@@ -6,7 +6,7 @@
 #include "commands/DevCommand.h"
 #include "commands/qAppModel.h"
 #include "online/DataUploader.h"
-#include "online/ui/LoginLinks.h"
+#include "pages/PageControls.h"
 #include "protocol/FrameCodec.h"
 #include "widgets/KzoSpinBox.h"
 #include "widgets/SliderStyle.h"
@@ -401,26 +401,12 @@ void qMainPage::WriteFBLParameters(int index)
 
 void qMainPage::onGetAddressResult(int status)
 {
-    if (status != 0)
-        return;
-    const QString address = appModel().value("online_help_main_url");
-    if (address.isEmpty()) {
-        ui.onlineHelp->hide();
-        return;
-    }
-    // The address comes from the server: escaped in the markup, shown as
-    // typed in the tool tip.
-    ui.onlineHelp->setText(kzo::online::loginLinkHtml(address, tr("OnLine Help")));
-    ui.onlineHelp->setToolTip(kzo::online::loginLinkToolTip(address));
-    ui.onlineHelp->show();
+    if (status == 0)
+        showOnlineHelp(ui.onlineHelp, appModel().value("online_help_main_url"), tr("OnLine Help"));
 }
 
 void qMainPage::onHelpLinkActivated(const QString& link)
 {
-    const QUrl url(link, QUrl::StrictMode);
-    if (!kzo::online::isOpenableLink(url)) {
-        logStdout("qMainPage: link not opened: %s\n", url.toString().toUtf8().constData());
-        return;
-    }
-    QDesktopServices::openUrl(url);
+    if (const auto url = helpLinkToOpen(link, "qMainPage"))
+        QDesktopServices::openUrl(*url);
 }

@@ -1,5 +1,7 @@
 #include "pages/qMainPageUi.h"
 
+#include "pages/PageControls.h"
+
 #include "widgets/KzoSpinBox.h"
 #include "widgets/SliderStyle.h"
 
@@ -101,6 +103,36 @@ void locationRow(QGridLayout* l, int row, QWidget* parent, const QString& title,
     }
 }
 
+// A caption and, right of it, its device value.
+QLabel* valueRow(QGridLayout* l, int row, QWidget* parent, const QString& title, const char* name,
+                 int width = valueWidth)
+{
+    l->addWidget(caption(parent, title), row, 0);
+    QLabel* v = value(parent, name, width);
+    l->addWidget(v, row, 1);
+    return v;
+}
+
+// A group of caption and value rows, the values kept next to their captions.
+QGridLayout* valueGroup(QGroupBox* g)
+{
+    QGridLayout* l = grid(g);
+    l->setColumnStretch(2, 1);
+    return l;
+}
+
+// The three mode selections of a group on one row: "<prefix>1:" .. "<prefix>3:".
+void modeRow(QGridLayout* l, QWidget* parent, const char* prefix, std::array<QComboBox*, 3>& out)
+{
+    for (int k = 0; k < 3; ++k) {
+        const QString n = QString::fromLatin1(prefix) + QString::number(k + 1);
+        out[k] = modeBox(parent, n);
+        l->addWidget(caption(parent, n + QLatin1Char(':')), 0, 2 * k, Qt::AlignRight);
+        l->addWidget(out[k], 0, 2 * k + 1);
+    }
+    l->setColumnStretch(6, 1);
+}
+
 void gainCell(QGridLayout* l, int row, int column, QWidget* parent, const QString& title, KzoSpinBox* box)
 {
     l->addWidget(caption(parent, title), row, column, Qt::AlignRight);
@@ -149,25 +181,12 @@ void MainPageUi::setupUi(QWidget* page, SliderStyle* sliderStyle)
     left->addWidget(groupChannels);
 
     groupVoltage = group(page, "groupVoltage", tr("Voltage"), "voltage");
-    auto* v = grid(groupVoltage);
-    protectionSwitch = value(groupVoltage, "protectionSwitch");
-    currentVoltage = value(groupVoltage, "currentVoltage");
-    batteryType = value(groupVoltage, "batteryType");
-    firstLevel = value(groupVoltage, "firstLevel");
-    secondLevel = value(groupVoltage, "secondLevel");
-    const std::pair<const char*, QLabel*> voltageRows[] = {
-        {QT_TRANSLATE_NOOP("qMainPage", "Protection Switch:"), protectionSwitch},
-        {QT_TRANSLATE_NOOP("qMainPage", "Current Voltage:"), currentVoltage},
-        {QT_TRANSLATE_NOOP("qMainPage", "Battery Type:"), batteryType},
-        {QT_TRANSLATE_NOOP("qMainPage", "First Level Protection:"), firstLevel},
-        {QT_TRANSLATE_NOOP("qMainPage", "Second Level Protection:"), secondLevel},
-    };
-    int row = 0;
-    for (const auto& [text, label] : voltageRows) {
-        v->addWidget(caption(groupVoltage, tr(text)), row, 0);
-        v->addWidget(label, row++, 1);
-    }
-    v->setColumnStretch(2, 1);
+    auto* v = valueGroup(groupVoltage);
+    protectionSwitch = valueRow(v, 0, groupVoltage, tr("Protection Switch:"), "protectionSwitch");
+    currentVoltage = valueRow(v, 1, groupVoltage, tr("Current Voltage:"), "currentVoltage");
+    batteryType = valueRow(v, 2, groupVoltage, tr("Battery Type:"), "batteryType");
+    firstLevel = valueRow(v, 3, groupVoltage, tr("First Level Protection:"), "firstLevel");
+    secondLevel = valueRow(v, 4, groupVoltage, tr("Second Level Protection:"), "secondLevel");
     left->addWidget(groupVoltage);
     left->addStretch(1);
 
@@ -232,22 +251,13 @@ void MainPageUi::setupUi(QWidget* page, SliderStyle* sliderStyle)
     b->addWidget(groupAircraft, 2, 0);
 
     groupRc = group(basic, "groupRc", tr("RC"), "rc");
-    auto* r = grid(groupRc);
-    r->addWidget(caption(groupRc, tr("Receiver Type:")), 0, 0);
-    receiverType = value(groupRc, "receiverType");
-    r->addWidget(receiverType, 0, 1);
-    r->setColumnStretch(2, 1);
+    receiverType = valueRow(valueGroup(groupRc), 0, groupRc, tr("Receiver Type:"), "receiverType");
     b->addWidget(groupRc, 3, 0);
 
     groupMotor = group(basic, "groupMotor", tr("Motor"), "motor");
-    auto* mo = grid(groupMotor);
-    mo->addWidget(caption(groupMotor, tr("Motor Idle Speed:")), 0, 0);
-    idleSpeed = value(groupMotor, "idleSpeed");
-    mo->addWidget(idleSpeed, 0, 1);
-    mo->addWidget(caption(groupMotor, tr("Cut Off Type:")), 1, 0);
-    cutOffType = value(groupMotor, "cutOffType");
-    mo->addWidget(cutOffType, 1, 1);
-    mo->setColumnStretch(2, 1);
+    auto* mo = valueGroup(groupMotor);
+    idleSpeed = valueRow(mo, 0, groupMotor, tr("Motor Idle Speed:"), "idleSpeed");
+    cutOffType = valueRow(mo, 1, groupMotor, tr("Cut Off Type:"), "cutOffType");
     b->addWidget(groupMotor, 4, 0);
 
     groupFailsafe = group(basic, "groupFailsafe", tr("F/S"), "failsafe");
@@ -262,19 +272,11 @@ void MainPageUi::setupUi(QWidget* page, SliderStyle* sliderStyle)
     b->addWidget(groupFailsafe, 2, 1);
 
     groupIoc = group(basic, "groupIoc", tr("IOC"), "ioc");
-    auto* i = grid(groupIoc);
-    i->addWidget(caption(groupIoc, tr("Intelligent Orientation Control:")), 0, 0);
-    iocSwitch = value(groupIoc, "iocSwitch", 60);
-    i->addWidget(iocSwitch, 0, 1);
-    i->setColumnStretch(2, 1);
+    iocSwitch = valueRow(valueGroup(groupIoc), 0, groupIoc, tr("Intelligent Orientation Control:"), "iocSwitch", 60);
     b->addWidget(groupIoc, 3, 1);
 
     groupGimbal = group(basic, "groupGimbal", tr("Gimbal"), "gimbal");
-    auto* gi = grid(groupGimbal);
-    gi->addWidget(caption(groupGimbal, tr("Gimbal Switch:")), 0, 0);
-    gimbalSwitch = value(groupGimbal, "gimbalSwitch", 60);
-    gi->addWidget(gimbalSwitch, 0, 1);
-    gi->setColumnStretch(2, 1);
+    gimbalSwitch = valueRow(valueGroup(groupGimbal), 0, groupGimbal, tr("Gimbal Switch:"), "gimbalSwitch", 60);
     b->addWidget(groupGimbal, 4, 1);
     b->setRowStretch(5, 1);
     b->setColumnStretch(0, 1);
@@ -289,14 +291,7 @@ void MainPageUi::setupUi(QWidget* page, SliderStyle* sliderStyle)
     tabs->addTab(advanced, tr("Advanced"));
 
     groupJit = group(advanced, "groupJit", QStringLiteral("JIT"), "jit");
-    auto* j = grid(groupJit);
-    for (int k = 0; k < 3; ++k) {
-        const QString n = QStringLiteral("J%1").arg(k + 1);
-        jitBoxes[k] = modeBox(groupJit, n);
-        j->addWidget(caption(groupJit, n + QLatin1Char(':')), 0, 2 * k, Qt::AlignRight);
-        j->addWidget(jitBoxes[k], 0, 2 * k + 1);
-    }
-    j->setColumnStretch(6, 1);
+    modeRow(grid(groupJit), groupJit, "J", jitBoxes);
     ad->addWidget(groupJit);
 
     groupFbl = group(advanced, "groupFbl", QStringLiteral("FBL"), "fbl");
@@ -306,13 +301,7 @@ void MainPageUi::setupUi(QWidget* page, SliderStyle* sliderStyle)
     auto* fblSelect = new QGridLayout();
     fblSelect->setContentsMargins(10, 8, 10, 4);
     fblSelect->setHorizontalSpacing(8);
-    for (int k = 0; k < 3; ++k) {
-        const QString n = QStringLiteral("F%1").arg(k + 1);
-        fblBoxes[k] = modeBox(groupFbl, n);
-        fblSelect->addWidget(caption(groupFbl, n + QLatin1Char(':')), 0, 2 * k, Qt::AlignRight);
-        fblSelect->addWidget(fblBoxes[k], 0, 2 * k + 1);
-    }
-    fblSelect->setColumnStretch(6, 1);
+    modeRow(fblSelect, groupFbl, "F", fblBoxes);
     fblRows->addLayout(fblSelect);
     auto* fb = new QGridLayout();
     fb->setContentsMargins(10, 4, 10, 8);
@@ -327,7 +316,7 @@ void MainPageUi::setupUi(QWidget* page, SliderStyle* sliderStyle)
         {QT_TRANSLATE_NOOP("qMainPage", "Elevator Feed-forward"), elevFfGain},
         {QT_TRANSLATE_NOOP("qMainPage", "Elevator Feedback"), elevFbGain},
     };
-    row = 0;
+    int row = 0;
     for (const auto& [text, box] : fblGains) {
         fb->addWidget(caption(groupFbl, tr(text)), row, 0);
         fb->addWidget(box, row++, 1);
@@ -339,15 +328,7 @@ void MainPageUi::setupUi(QWidget* page, SliderStyle* sliderStyle)
     // --- bottom: the online help --------------------------------------------
     auto* bottom = new QHBoxLayout();
     bottom->addStretch(1);
-    onlineHelp = new QLabel(page);
-    onlineHelp->setObjectName(QStringLiteral("label_onlinehelp"));
-    onlineHelp->setTextFormat(Qt::RichText);
-    // Activated links go through the page, which opens web links only.
-    onlineHelp->setOpenExternalLinks(false);
-    onlineHelp->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    onlineHelp->setFocusPolicy(Qt::TabFocus);
-    onlineHelp->setAccessibleName(tr("OnLine Help"));
-    onlineHelp->hide();
+    onlineHelp = onlineHelpLabel(page, tr("OnLine Help"));
     bottom->addWidget(onlineHelp);
     outer->addLayout(bottom);
 }

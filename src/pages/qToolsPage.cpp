@@ -8,7 +8,7 @@
 #include "commands/qAppModel.h"
 #include "commands/qConnector.h"
 #include "online/DataUploader.h"
-#include "online/ui/LoginLinks.h"
+#include "pages/PageControls.h"
 #include "pages/ToolsHost.h"
 #include "paramfiles/ParamFileActions.h"
 #include "protocol/GlobalDataCache.h"
@@ -453,28 +453,15 @@ void qToolsPage::OnReadFlightLog()
 
 void qToolsPage::onGetAddressResult(int status)
 {
-    if (status != 0)
-        return;
-    const QString address = appModel().value("online_help_tools_url");
-    if (address.isEmpty()) {
-        ui.label_onlinehelp->hide();
-        return;
-    }
-    // The address comes from the server: escaped in the markup.
-    setTextIfChanged(ui.label_onlinehelp, kzo::online::loginLinkHtml(address, tr("OnLine Help")));
-    ui.label_onlinehelp->setToolTip(kzo::online::loginLinkToolTip(address));
-    ui.label_onlinehelp->show();
+    if (status == 0)
+        kzo::pages::showOnlineHelp(ui.label_onlinehelp, appModel().value("online_help_tools_url"), tr("OnLine Help"));
 }
 
 void qToolsPage::onHelpLinkActivated(const QString& link)
 {
-    const QUrl url(link, QUrl::StrictMode);
-    if (!kzo::online::isOpenableLink(url)) {
-        logStdout("qToolsPage: link not opened: %s\n", url.toString().toUtf8().constData());
-        return;
-    }
-    if (host)
-        host->openUrl(url);
+    const auto url = kzo::pages::helpLinkToOpen(link, "qToolsPage");
+    if (url && host)
+        host->openUrl(*url);
 }
 
 // ---- connection -------------------------------------------------------------------------------

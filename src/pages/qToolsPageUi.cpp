@@ -1,5 +1,7 @@
 #include "pages/qToolsPageUi.h"
 
+#include "pages/PageControls.h"
+
 #include "app/config/GlobalCfg.h"
 #include "widgets/Plotter.h"
 
@@ -24,28 +26,21 @@ namespace {
 QString tr(const char* text) { return QCoreApplication::translate("qToolsPage", text); }
 
 constexpr int fieldWidth = 72;
-constexpr int buttonWidth = 130;
+constexpr int buttonWidth = pageButtonWidth;
 
-const char* const captionStyle = "QLabel {font:normal 12px \"Arial\";}";
-const char* const valueStyle = "QLabel {font:bold 12px \"Arial\";color: rgb(11, 163, 212)}";
+const char* const captionStyle = captionLabelStyle;
+const char* const valueStyle = valueLabelStyle;
 const char* const stateStyle = "QLabel {font:bold 13px \"Arial\";color: rgb(11, 163, 212)}";
-const char* const tipStyle = "QLabel {font:bold 12px \"Arial\";color:red}";
+const char* const tipStyle = tipLabelStyle;
 
 QLabel* label(QWidget* parent, const QString& name, const QString& text, const char* style = captionStyle)
 {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    l->setStyleSheet(QString::fromLatin1(style));
-    return l;
+    return styledLabel(parent, name, text, style);
 }
 
 QPushButton* button(QWidget* parent, const char* name, const QString& text)
 {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAccessibleName(text);
-    b->setMinimumWidth(buttonWidth);
-    return b;
+    return namedButton(parent, name, text, buttonWidth);
 }
 
 QGroupBox* box(QWidget* parent, const char* name, const QString& title)
@@ -249,12 +244,7 @@ void ToolsPageUi::setupUi(QWidget* page)
     // ---- below the tabs ------------------------------------------------------------
     auto* bottom = new QHBoxLayout;
     label_tip = label(page, QStringLiteral("label_tip"), QString(), tipStyle);
-    label_onlinehelp = label(page, QStringLiteral("label_onlinehelp"), QString());
-    label_onlinehelp->setTextFormat(Qt::RichText);
-    label_onlinehelp->setTextInteractionFlags(Qt::TextBrowserInteraction);
-    label_onlinehelp->setOpenExternalLinks(false);
-    label_onlinehelp->setAccessibleName(tr("OnLine Help"));
-    label_onlinehelp->hide();
+    label_onlinehelp = onlineHelpLabel(page, tr("OnLine Help"));
     bottom->addWidget(label_tip, 1);
     bottom->addWidget(label_onlinehelp);
     outer->addLayout(bottom);

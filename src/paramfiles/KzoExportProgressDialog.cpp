@@ -10,8 +10,7 @@ namespace kzo::paramfiles {
 
 KzoExportProgressDialog::KzoExportProgressDialog(QWidget* parent)
     : ParamTransferDialog(tr("Export EEPROM"), parent), model(GlobalCfg::instance()->exportModel),
-      blocks(memoryBlocks()), baseAddress(memoryBaseAddress()), version(currentStamp()), total(blocks * recordSize),
-      transfer_(baseAddress, blocks)
+      version(currentStamp()), transfer_(baseAddress, blocks)
 {
     setObjectName(QStringLiteral("KzoExportProgressDialog"));
     // Queued even when emitted on the GUI thread: a reply never runs the
@@ -22,16 +21,11 @@ KzoExportProgressDialog::KzoExportProgressDialog(QWidget* parent)
 
 void KzoExportProgressDialog::onDevEvent(const DevEvent* event)
 {
-    if (!event)
-        return;
-    if (event->kind != EvFrame) {
-        noteLinkEvent(event);
-        return;
-    }
-    if (!event->data)
+    const uint8_t* record = frameRecord(event);
+    if (!record)
         return;
     // Identifier, then exact length (a wrong length is logged and dropped).
-    if (std::optional<BlockReply> reply = decodeBlockReply(event->data))
+    if (std::optional<BlockReply> reply = decodeBlockReply(record))
         emit getdata(*reply);
 }
 
@@ -48,9 +42,7 @@ void KzoExportProgressDialog::sendRequest()
 {
     showStatus(tr("Reading block %1 of %2 from the controller").arg(transfer_.acceptedBlocks() + 1).arg(blocks));
     ReadFrame frame = transfer_.request();
-    if (!send(frame))
-        logTaggedLevel(2, "Param", "Export: block request at %u not written", transfer_.outstandingAddress());
-    awaitReply(); // a frame that did not go out is re-sent like a lost reply
+    requestSent(send(frame), "Export: block request", transfer_.outstandingAddress());
 }
 
 void KzoExportProgressDialog::resendRequest() { sendRequest(); }
@@ -67,7 +59,7 @@ void KzoExportProgressDialog::processdata(kzo::paramfiles::BlockReply reply)
     }
     replyAccepted();
     if (step == Step::Next) {
-        showProgress(static_cast<int>(expected - baseAddress) + recordSize, total);
+        showBlockDone(expected);
         sendRequest();
         return;
     }

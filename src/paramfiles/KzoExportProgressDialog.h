@@ -33,10 +33,7 @@ private:
     void sendRequest();
 
     const QString model;
-    const int blocks;
-    const uint32_t baseAddress;
     const FileStamp version;
-    const int total; // blocks * 130
     ExportTransfer transfer_;
     QString writeError_;
 };

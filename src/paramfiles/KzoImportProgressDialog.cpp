@@ -8,8 +8,7 @@
 namespace kzo::paramfiles {
 
 KzoImportProgressDialog::KzoImportProgressDialog(const QByteArray& records, QWidget* parent)
-    : ParamTransferDialog(tr("Import EEPROM"), parent), blocks(memoryBlocks()), baseAddress(memoryBaseAddress()),
-      total(blocks * recordSize), transfer_(baseAddress, blocks, records)
+    : ParamTransferDialog(tr("Import EEPROM"), parent), transfer_(baseAddress, blocks, records)
 {
     setObjectName(QStringLiteral("KzoImportProgressDialog"));
     // Queued even when emitted on the GUI thread: an acknowledgement never
@@ -20,15 +19,10 @@ KzoImportProgressDialog::KzoImportProgressDialog(const QByteArray& records, QWid
 
 void KzoImportProgressDialog::onDevEvent(const DevEvent* event)
 {
-    if (!event)
+    const uint8_t* record = frameRecord(event);
+    if (!record)
         return;
-    if (event->kind != EvFrame) {
-        noteLinkEvent(event);
-        return;
-    }
-    if (!event->data)
-        return;
-    if (std::optional<WriteAck> ack = decodeWriteAck(event->data))
+    if (std::optional<WriteAck> ack = decodeWriteAck(record))
         emit getdata(*ack);
 }
 
@@ -49,9 +43,7 @@ void KzoImportProgressDialog::sendRequest()
 {
     showStatus(tr("Writing block %1 of %2 to the controller").arg(transfer_.acceptedBlocks() + 1).arg(blocks));
     WriteFrame frame = transfer_.request();
-    if (!send(frame))
-        logTaggedLevel(2, "Param", "Import: block write at %u not written", transfer_.outstandingAddress());
-    awaitReply();
+    requestSent(send(frame), "Import: block write", transfer_.outstandingAddress());
 }
 
 void KzoImportProgressDialog::resendRequest() { sendRequest(); }
@@ -75,7 +67,7 @@ void KzoImportProgressDialog::processdata(kzo::paramfiles::WriteAck ack)
         return;
     case Step::Next:
         replyAccepted();
-        showProgress(static_cast<int>(expected - baseAddress) + recordSize, total);
+        showBlockDone(expected);
         sendRequest();
         return;
     case Step::Done:

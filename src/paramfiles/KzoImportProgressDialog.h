@@ -34,9 +34,6 @@ protected:
 private:
     void sendRequest();
 
-    const int blocks;
-    const uint32_t baseAddress;
-    const int total; // blocks * 130
     ImportTransfer transfer_;
 };
 

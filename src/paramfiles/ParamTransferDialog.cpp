@@ -1,6 +1,7 @@
 #include "paramfiles/ParamTransferDialog.h"
 
 #include "app/logging/Log.h"
+#include "paramfiles/ParamFile.h"
 #include "paramfiles/TransferTiming.h"
 
 #include <QHBoxLayout>
@@ -18,7 +19,8 @@ const char* const progressStyle = " QProgressBar {\n     border: 2px solid grey;
 }
 
 ParamTransferDialog::ParamTransferDialog(const QString& title, QWidget* parent)
-    : QDialog(parent), maxResends_(transferTiming().maxResends)
+    : QDialog(parent), blocks(memoryBlocks()), baseAddress(memoryBaseAddress()), total(blocks * recordSize),
+      maxResends_(transferTiming().maxResends)
 {
     setWindowTitle(title);
     // A title bar without a close button: Cancel is the way out.
@@ -80,6 +82,24 @@ void ParamTransferDialog::showEvent(QShowEvent* event)
         QMetaObject::invokeMethod(this, [this] { finish(Outcome::NothingToSend); }, Qt::QueuedConnection);
 }
 
+const uint8_t* ParamTransferDialog::frameRecord(const DevEvent* event)
+{
+    if (!event)
+        return nullptr;
+    if (event->kind != EvFrame) {
+        noteLinkEvent(event);
+        return nullptr;
+    }
+    return event->data;
+}
+
+void ParamTransferDialog::requestSent(bool written, const char* what, uint32_t address)
+{
+    if (!written)
+        logTaggedLevel(2, "Param", "%s at %u not written", what, address);
+    awaitReply();
+}
+
 void ParamTransferDialog::awaitReply()
 {
     awaiting_ = true;
@@ -131,6 +151,11 @@ void ParamTransferDialog::showProgress(int value, int maximum)
 {
     progressBar->setMaximum(maximum);
     progressBar->setValue(value);
+}
+
+void ParamTransferDialog::showBlockDone(uint32_t address)
+{
+    showProgress(static_cast<int>(address - baseAddress) + recordSize, total);
 }
 
 void ParamTransferDialog::showStatus(const QString& text) { statusLabel->setText(text); }

@@ -58,8 +58,12 @@ protected:
     // Sends the outstanding request again.
     virtual void resendRequest() = 0;
 
-    // After every (re-)sent request.
-    void awaitReply();
+    // For onDevEvent: a link event is handled here; a frame's record is
+    // returned for the subclass to decode (null for anything else).
+    const uint8_t* frameRecord(const DevEvent* event);
+    // After every (re-)sent request; `written` is what the send returned.
+    // A request that did not go out is sent again like one whose reply was lost.
+    void requestSent(bool written, const char* what, uint32_t address);
     // After the awaited reply has been accepted.
     void replyAccepted();
     bool awaitingReply() const { return awaiting_; }
@@ -69,12 +73,19 @@ protected:
     // For the subclasses' onDevEvent: connect and disconnect handling.
     void noteLinkEvent(const DevEvent* event);
     void showProgress(int value, int maximum);
+    // The block at `address` was taken: the bar shows the bytes so far.
+    void showBlockDone(uint32_t address);
+
+    const int blocks;
+    const uint32_t baseAddress;
+    const int total; // blocks * 130
     void showStatus(const QString& text);
 
 private slots:
     void onLinkLost();
 
 private:
+    void awaitReply();
     void detach();
 
     QTimer replyTimer;

@@ -1,6 +1,7 @@
 #include "widgets/CachedGroupBox.h"
 
 #include <QEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 bool CachedGroupBox::cacheMatches(const QStyleOptionGroupBox& o, qreal dpr) const
@@ -14,7 +15,7 @@ bool CachedGroupBox::cacheMatches(const QStyleOptionGroupBox& o, qreal dpr) cons
         && o.textColor == c.textColor;
 }
 
-void CachedGroupBox::paintEvent(QPaintEvent*)
+void CachedGroupBox::paintEvent(QPaintEvent* event)
 {
     QStyleOptionGroupBox option;
     initStyleOption(&option);
@@ -31,8 +32,11 @@ void CachedGroupBox::paintEvent(QPaintEvent*)
         paletteKey_ = option.palette.cacheKey();
         cachedGeneration_ = styleGeneration_;
     }
+    // Rectangle by rectangle, as the page background does (small strips are
+    // cheaper copied on this thread than split across workers).
     QPainter p(this);
-    p.drawPixmap(0, 0, cache_);
+    for (const QRect& r : event->region())
+        p.drawPixmap(r, cache_, QRectF(QPointF(r.topLeft()) * dpr, QSizeF(r.size()) * dpr).toRect());
 }
 
 void CachedGroupBox::changeEvent(QEvent* event)

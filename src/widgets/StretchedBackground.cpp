@@ -24,7 +24,9 @@ void StretchedBackground::paintEvent(QPaintEvent* event)
         p.drawPixmap(rect(), source_, source_.rect());
         ++scalings_;
     }
+    // Rectangle by rectangle: a copy clipped to a many-piece region is split
+    // across worker threads, which costs more than it saves for strips this small.
     QPainter p(this);
-    const QRect r = event->rect();
-    p.drawPixmap(r, scaled_, QRectF(QPointF(r.topLeft()) * dpr, QSizeF(r.size()) * dpr).toRect());
+    for (const QRect& r : event->region())
+        p.drawPixmap(r, scaled_, QRectF(QPointF(r.topLeft()) * dpr, QSizeF(r.size()) * dpr).toRect());
 }

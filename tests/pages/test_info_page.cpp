@@ -231,14 +231,24 @@ private slots:
 
     void tipHidesAfterFiveSecondsAndOnlyReachesTheEnteredPage()
     {
-        QElapsedTimer shown;
-        shown.start();
         emit host->signal_showTipText(QStringLiteral("Hello"));
         QCOMPARE(ui().label_tip->text(), QStringLiteral("Hello"));
         QCOMPARE(ui().label_tip->styleSheet(), QStringLiteral("QLabel {font:bold 12px \"Arial\";color:red}"));
         QVERIFY(!ui().label_tip->isHidden());
-        QTRY_VERIFY_WITH_TIMEOUT(ui().label_tip->isHidden(), 8000);
-        QVERIFY2(shown.elapsed() >= 4500, qPrintable(QString::number(shown.elapsed())));
+        // Five seconds on the tip's clock; its expiry is brought forward
+        // rather than waited for.
+        auto* tipTimer = page->findChild<QTimer*>(QStringLiteral("tipTimer"));
+        QVERIFY(tipTimer);
+        QVERIFY(tipTimer->isActive());
+        QVERIFY(tipTimer->isSingleShot());
+        QCOMPARE(tipTimer->interval(), 5000);
+        QVERIFY(tipTimer->remainingTime() > 4000);
+        QTest::qWait(50);
+        QVERIFY(!ui().label_tip->isHidden());
+        tipTimer->start(0);
+        QTRY_VERIFY(ui().label_tip->isHidden());
+        QVERIFY(!tipTimer->isActive());
+        tipTimer->setInterval(qInfoPage::tipMs);
 
         emit host->signal_showTipText(QStringLiteral("Again"));
         page->PageLeave();

@@ -20,6 +20,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <optional>
+
 using kzo::test::DevSimProcess;
 using kzo::test::SimLink;
 
@@ -56,7 +58,7 @@ struct Rig {
     {
         orb::simpleDevIo().addListener(&connector);
         orb::simpleDevIo().addListener(&page);
-        ticker.setInterval(100);
+        ticker.setInterval(50);
         QObject::connect(&ticker, &QTimer::timeout, &page, &qToolsPage::PageTick);
     }
     ~Rig()
@@ -89,6 +91,26 @@ struct Rig {
     }
 };
 
+// A simulator with these options and the rig linked to it.
+struct Session {
+    explicit Session(const QStringList& args = {}) : sim(args) {}
+    // Links to the simulator, waits for the connection and enters the page;
+    // false when the connection did not come.
+    bool start()
+    {
+        if (!sim.ok())
+            return false;
+        link.emplace(sim.port());
+        if (!QTest::qWaitFor([this] { return rig.connector.isConnected() && rig.page.isConnected(); }, 10000))
+            return false;
+        rig.start();
+        return true;
+    }
+    DevSimProcess sim;
+    Rig rig;
+    std::optional<SimLink> link;
+};
+
 // The simulator's log line for a stored flight-habits record.
 QByteArray storedLine(const char* kind, const kzo::pages::HabitsRecord& r)
 {
@@ -107,13 +129,10 @@ private slots:
 
     void basicCalibrationRun()
     {
-        DevSimProcess sim({"--imu-cali-time", "1.5"});
-        QVERIFY2(sim.ok(), sim.log().constData());
-        Rig rig;
-        SimLink link(sim.port());
-        QTRY_VERIFY_WITH_TIMEOUT(rig.connector.isConnected(), 10000);
-        QTRY_VERIFY(rig.page.isConnected());
-        rig.start();
+        Session session({"--imu-cali-time", "1"});
+        QVERIFY2(session.start(), session.sim.log().constData());
+        DevSimProcess& sim = session.sim;
+        Rig& rig = session.rig;
         QTRY_COMPARE_WITH_TIMEOUT(rig.ui.label_state->text(), QStringLiteral("ready"), 5000);
         QVERIFY(rig.ui.pushButtonCali->isEnabled());
         QVERIFY(!rig.ui.lineEdit_AZ->text().isEmpty());
@@ -137,13 +156,9 @@ private slots:
     // A run that fails drops to idle: the controls come back at once.
     void failedBasicRun()
     {
-        DevSimProcess sim({"--imu-cali-fail", "--imu-cali-time", "1"});
-        QVERIFY2(sim.ok(), sim.log().constData());
-        Rig rig;
-        SimLink link(sim.port());
-        QTRY_VERIFY_WITH_TIMEOUT(rig.connector.isConnected(), 10000);
-        QTRY_VERIFY(rig.page.isConnected());
-        rig.start();
+        Session session({"--imu-cali-fail", "--imu-cali-time", "0.6"});
+        QVERIFY2(session.start(), session.sim.log().constData());
+        Rig& rig = session.rig;
         QTRY_VERIFY_WITH_TIMEOUT(rig.ui.pushButtonCali->isEnabled(), 5000);
         rig.page.OnClickedCali();
         QTRY_COMPARE_WITH_TIMEOUT(rig.ui.label_state->text(), QStringLiteral("calibrating"), 5000);
@@ -157,13 +172,9 @@ private slots:
 
     void advancedRequiredThenDone()
     {
-        DevSimProcess sim({"--imu-advanced-required", "--imu-cali-time", "0.6"});
-        QVERIFY2(sim.ok(), sim.log().constData());
-        Rig rig;
-        SimLink link(sim.port());
-        QTRY_VERIFY_WITH_TIMEOUT(rig.connector.isConnected(), 10000);
-        QTRY_VERIFY(rig.page.isConnected());
-        rig.start();
+        Session session({"--imu-advanced-required", "--imu-cali-time", "0.6"});
+        QVERIFY2(session.start(), session.sim.log().constData());
+        Rig& rig = session.rig;
         const char* required = "Please click the advanced calibration to calibrate the IMU.";
         const char* done = "Please cut off the power of the MC for 10 minutes then power up the MC.";
         QTRY_COMPARE_WITH_TIMEOUT(rig.count(required), 1, 5000);
@@ -185,13 +196,10 @@ private slots:
 
     void flightHabitsRoundTrip()
     {
-        DevSimProcess sim;
-        QVERIFY2(sim.ok(), sim.log().constData());
-        Rig rig;
-        SimLink link(sim.port());
-        QTRY_VERIFY_WITH_TIMEOUT(rig.connector.isConnected(), 10000);
-        QTRY_VERIFY(rig.page.isConnected());
-        rig.start();
+        Session session;
+        QVERIFY2(session.start(), session.sim.log().constData());
+        DevSimProcess& sim = session.sim;
+        Rig& rig = session.rig;
         QTRY_VERIFY_WITH_TIMEOUT(rig.ui.checkBox_Normal->isEnabled(), 5000);
         QVERIFY(rig.ui.checkBox_Normal->isChecked());
         const auto before = *rig.page.habitsRecord();

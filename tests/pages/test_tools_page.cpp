@@ -652,6 +652,12 @@ private slots:
         QVERIFY(!b.ui.label_onlinehelp->isHidden());
         QVERIFY(b.ui.label_onlinehelp->text().contains(QLatin1String("OnLine Help")));
         QVERIFY(b.ui.label_onlinehelp->text().contains(QLatin1String("https://help.example/tools?a=1&amp;b=2")));
+        // Reached like the other pages' help links: by Tab, as a link, never
+        // as selectable text.
+        QCOMPARE(b.ui.label_onlinehelp->focusPolicy(), Qt::TabFocus);
+        QCOMPARE(b.ui.label_onlinehelp->textInteractionFlags(),
+                 Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+        QVERIFY(!b.ui.label_onlinehelp->openExternalLinks());
         emit b.ui.label_onlinehelp->linkActivated(QStringLiteral("https://help.example/tools"));
         emit b.ui.label_onlinehelp->linkActivated(QStringLiteral("file:///etc/passwd"));
         QCOMPARE(b.host.opened, QList<QUrl>{QUrl(QStringLiteral("https://help.example/tools"))});

@@ -8,6 +8,8 @@
 #include "commands/CommandCatalogue.h"
 #include "protocol/FrameCodec.h"
 
+#include <QByteArray>
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -70,6 +72,19 @@ public:
 
     std::array<uint8_t, blocks * blockSize> memory{};
     std::array<uint16_t, blocks> blockNumbers{}; // what the read reply carries as block number
+
+    // The file records a complete export of this memory holds: each block's
+    // data, then its block number as the reply carries it (low byte first).
+    QByteArray fileRecords() const
+    {
+        QByteArray records;
+        for (int k = 0; k < blocks; ++k) {
+            records.append(reinterpret_cast<const char*>(memory.data() + k * blockSize), blockSize);
+            records.append(static_cast<char>(blockNumbers[static_cast<size_t>(k)] & 0xFF));
+            records.append(static_cast<char>(blockNumbers[static_cast<size_t>(k)] >> 8));
+        }
+        return records;
+    }
     std::vector<uint32_t> readAddresses, writeAddresses; // in request order
     int requests = 0;
 

@@ -11,6 +11,7 @@
 #include "app/config/GlobalCfg.h"
 #include "paramfiles/FakeParamController.h"
 #include "paramfiles/FileSizeLimit.h"
+#include "paramfiles/ParamTestFiles.h"
 #include "support/FakeDevIo.h"
 
 #include <QApplication>
@@ -24,40 +25,15 @@
 using namespace kzo::paramfiles;
 using kzo::test::FakeDevIo;
 using kzo::test::FakeParamController;
+using kzo::test::readAll;
+using kzo::test::writeRaw;
+using Boxes = kzo::test::RecordedBoxes;
 using kzo::ui::BoxRequest;
 
 namespace {
 
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeRaw(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-QByteArray memoryRecords(const FakeParamController& ctl)
-{
-    QByteArray records;
-    for (int k = 0; k < 8; ++k) {
-        records.append(reinterpret_cast<const char*>(ctl.memory.data() + k * 128), 128);
-        records.append(static_cast<char>(ctl.blockNumbers[k] & 0xFF));
-        records.append(static_cast<char>(ctl.blockNumbers[k] >> 8));
-    }
-    return records;
-}
-
-QByteArray sampleFile(uint8_t seed)
-{
-    QByteArray r;
-    for (int i = 0; i < 8 * recordSize; ++i)
-        r.append(static_cast<char>(i * 5 + seed));
-    return buildImage(currentStamp(), r);
-}
+// A file of this program's version whose byte i of the records is i * 5 + seed.
+QByteArray sampleFile(uint8_t seed) { return buildImage(currentStamp(), kzo::test::patternRecords(5, seed)); }
 
 QSettings settings() { return QSettings(QStringLiteral("KZO"), GlobalCfg::instance()->settingsApp); }
 
@@ -78,23 +54,6 @@ struct Chooser {
     }
 };
 
-// Records every box; answers questions with `reply`.
-struct Boxes {
-    QList<BoxRequest> shown;
-    QMessageBox::StandardButton reply = QMessageBox::Yes;
-    kzo::ui::ScopedBoxHandler handler{[this](QWidget*, const BoxRequest& b) {
-        shown.append(b);
-        return b.buttons.testFlag(QMessageBox::Yes) ? reply : QMessageBox::Ok;
-    }};
-    QStringList texts() const
-    {
-        QStringList out;
-        for (const auto& b : shown)
-            out << b.title + QStringLiteral(" / ") + b.text;
-        return out;
-    }
-};
-
 } // namespace
 
 class TestParamFileActions : public QObject {
@@ -104,6 +63,13 @@ class TestParamFileActions : public QObject {
     Chooser save, open;
     std::unique_ptr<ScopedFileChoosers> choosers;
     std::unique_ptr<ScopedTransferTiming> timing;
+
+    // Writes a file in the test folder and makes it the open dialog's answer.
+    bool offerForImport(const QString& name, const QByteArray& bytes)
+    {
+        open.answer = dir.filePath(name);
+        return writeRaw(open.answer, bytes);
+    }
 
 private slots:
     void initTestCase()
@@ -141,7 +107,7 @@ private slots:
         QCOMPARE(file.size(), 1046);
         QCOMPARE(file.left(6).toHex(), QByteArray("01332b400000"));
         QCOMPARE(file.mid(134, 2).toHex(), QByteArray("0b0a"));
-        QCOMPARE(file.mid(6), memoryRecords(ctl));
+        QCOMPARE(file.mid(6), ctl.fileRecords());
         QCOMPARE(boxes.texts(), QStringList{"Export EEPROM / Export Complete"});
         QCOMPARE(settings().value("path/config").toString(), QFileInfo(dir.filePath("sub")).absoluteFilePath());
 
@@ -203,7 +169,7 @@ private slots:
         Boxes boxes; // answers Yes to the overwrite question
         QVERIFY(runExport(nullptr, io));
         QCOMPARE(boxes.shown.size(), 2);
-        QCOMPARE(readAll(path), buildImage(currentStamp(), memoryRecords(ctl)));
+        QCOMPARE(readAll(path), buildImage(currentStamp(), ctl.fileRecords()));
     }
 
     void failedWriteShowsFailureAndKeepsTheOldFile()
@@ -247,8 +213,7 @@ private slots:
         FakeParamController ctl(io);
         const QByteArray file = sampleFile(3);
         // A longer file (as the old export could leave) counts up to 1046 bytes.
-        QVERIFY(writeRaw(dir.filePath("in.KG1"), file + QByteArray(700, '\x77')));
-        open.answer = dir.filePath("in.KG1");
+        QVERIFY(offerForImport("in.KG1", file + QByteArray(700, '\x77')));
         Boxes boxes;
         QVERIFY(runImport(nullptr, io));
         QCOMPARE(open.filter, QString("Config(*.KG1)"));
@@ -265,8 +230,7 @@ private slots:
         FakeParamController ctl(io);
         QByteArray file = sampleFile(1);
         file[5] = 1; // another hide version
-        QVERIFY(writeRaw(dir.filePath("other.KG1"), file));
-        open.answer = dir.filePath("other.KG1");
+        QVERIFY(offerForImport("other.KG1", file));
         Boxes boxes;
         QVERIFY(!runImport(nullptr, io));
         QCOMPARE(boxes.texts(), QStringList{"Info / Configuration file version does not match."});
@@ -277,8 +241,7 @@ private slots:
     {
         FakeDevIo io;
         FakeParamController ctl(io);
-        QVERIFY(writeRaw(dir.filePath("short.KG1"), sampleFile(2).left(1045)));
-        open.answer = dir.filePath("short.KG1");
+        QVERIFY(offerForImport("short.KG1", sampleFile(2).left(1045)));
         const auto before = ctl.memory;
         Boxes boxes;
         QVERIFY(!runImport(nullptr, io));
@@ -295,14 +258,10 @@ private slots:
         FakeDevIo io;
         FakeParamController ctl(io);
         ctl.refuseBlock = 7;
-        QVERIFY(writeRaw(dir.filePath("refused.KG1"), sampleFile(4)));
-        open.answer = dir.filePath("refused.KG1");
+        QVERIFY(offerForImport("refused.KG1", sampleFile(4)));
         Boxes boxes;
         QVERIFY(!runImport(nullptr, io));
-        QCOMPARE(boxes.shown.size(), 2);
-        QCOMPARE(boxes.shown[0].title + " / " + boxes.shown[0].text, QString("Import EEPROM / Import Failure"));
-        QCOMPARE(boxes.shown[1].icon, QMessageBox::Warning);
-        QVERIFY(boxes.shown[1].text.contains("mix of old and new parameters"));
+        QVERIFY2(boxes.importFailedWithMixWarning(), qPrintable(boxes.texts().join('|')));
     }
 
     void lostAcknowledgementIsSentAgain()
@@ -313,8 +272,7 @@ private slots:
             if (n == 3)
                 ctl.dropReplies = 1;
         };
-        QVERIFY(writeRaw(dir.filePath("lost.KG1"), sampleFile(5)));
-        open.answer = dir.filePath("lost.KG1");
+        QVERIFY(offerForImport("lost.KG1", sampleFile(5)));
         Boxes boxes;
         QVERIFY(runImport(nullptr, io));
         QCOMPARE(ctl.writeAddresses.size(), size_t(9));
@@ -327,13 +285,10 @@ private slots:
         FakeDevIo io;
         FakeParamController ctl(io);
         ctl.disconnectAtRequest = 2;
-        QVERIFY(writeRaw(dir.filePath("gone.KG1"), sampleFile(6)));
-        open.answer = dir.filePath("gone.KG1");
+        QVERIFY(offerForImport("gone.KG1", sampleFile(6)));
         Boxes boxes;
         QVERIFY(!runImport(nullptr, io));
-        QCOMPARE(boxes.shown.size(), 2);
-        QCOMPARE(boxes.shown[0].text, QString("Import Failure"));
-        QVERIFY(boxes.shown[1].text.contains("mix of old and new parameters"));
+        QVERIFY2(boxes.importFailedWithMixWarning(), qPrintable(boxes.texts().join('|')));
     }
 
     void cancelledImportWarnsOfAMix()
@@ -354,8 +309,7 @@ private slots:
                 },
                 Qt::QueuedConnection);
         };
-        QVERIFY(writeRaw(dir.filePath("cancel.KG1"), sampleFile(7)));
-        open.answer = dir.filePath("cancel.KG1");
+        QVERIFY(offerForImport("cancel.KG1", sampleFile(7)));
         Boxes boxes;
         QVERIFY(!runImport(nullptr, io));
         QCOMPARE(ctl.requests, 4);

@@ -11,6 +11,7 @@
 #include "link/SimpleDevIo.h"
 #include "pages/DevSimProcess.h"
 #include "pages/SimLink.h"
+#include "paramfiles/ParamTestFiles.h"
 #include "support/LogCapture.h"
 
 #include <QApplication>
@@ -22,21 +23,12 @@
 using namespace kzo::paramfiles;
 using kzo::test::DevSimProcess;
 using kzo::test::SimLink;
-using kzo::ui::BoxRequest;
+using kzo::test::patternRecords;
+using kzo::test::readAll;
+using kzo::test::writeRaw;
+using Boxes = kzo::test::RecordedBoxes;
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeRaw(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
 
 // The 1024 memory bytes a parameter file carries (its records without the block numbers).
 QByteArray memoryOf(const QByteArray& file)
@@ -48,21 +40,6 @@ QByteArray memoryOf(const QByteArray& file)
 }
 
 QByteArray blockNumberOf(const QByteArray& file, int k) { return file.mid(6 + k * 130 + 128, 2); }
-
-struct Boxes {
-    QList<BoxRequest> shown;
-    kzo::ui::ScopedBoxHandler handler{[this](QWidget*, const BoxRequest& b) {
-        shown.append(b);
-        return b.buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
-    }};
-    QStringList texts() const
-    {
-        QStringList out;
-        for (const auto& b : shown)
-            out << b.title + QStringLiteral(" / ") + b.text;
-        return out;
-    }
-};
 
 // Answers the file dialogs with fixed paths.
 struct Files {
@@ -79,6 +56,8 @@ struct Sim {
             link = std::make_unique<SimLink>(process.port());
     }
     bool connected() { return link && SimLink::open(); }
+    // Whether the simulator runs and the program's link to it opened in time.
+    bool connect() { return process.ok() && QTest::qWaitFor([this] { return connected(); }, 10000); }
     DevSimProcess process;
     std::unique_ptr<SimLink> link;
 };
@@ -89,6 +68,15 @@ class TestParamFileDevSim : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir;
+
+    // A simulator memory file `name`.bin filled with `fill`, and `records` as
+    // the parameter file `name`.KG1 that the open dialog offers.
+    bool prepareImport(Files& files, const QString& name, char fill, const QByteArray& records)
+    {
+        files.open = dir.filePath(name + ".KG1");
+        return writeRaw(dir.filePath(name + ".bin"), QByteArray(1024, fill))
+            && writeRaw(files.open, buildImage(currentStamp(), records));
+    }
 
 private slots:
     void initTestCase()
@@ -108,8 +96,7 @@ private slots:
         files.open = file;
         {
             Sim sim({"--eeprom", first});
-            QVERIFY2(sim.process.ok(), sim.process.log().constData());
-            QTRY_VERIFY_WITH_TIMEOUT(sim.connected(), 10000);
+            QVERIFY2(sim.connect(), sim.process.log().constData());
             Boxes boxes;
             QVERIFY(runExport(nullptr, orb::simpleDevIo()));
             QCOMPARE(boxes.texts(), QStringList{"Export EEPROM / Export Complete"});
@@ -127,8 +114,7 @@ private slots:
         QVERIFY(writeRaw(second, QByteArray(1024, '\xC3')));
         {
             Sim sim({"--eeprom", second});
-            QVERIFY2(sim.process.ok(), sim.process.log().constData());
-            QTRY_VERIFY_WITH_TIMEOUT(sim.connected(), 10000);
+            QVERIFY2(sim.connect(), sim.process.log().constData());
             Boxes boxes;
             QVERIFY(runImport(nullptr, orb::simpleDevIo()));
             QCOMPARE(boxes.texts(), QStringList{"Import Complete / Please re-power the controller."});
@@ -148,8 +134,7 @@ private slots:
         files.save = dir.filePath("faulty.KG1");
         Sim sim({"--eeprom", memoryFile, "--param-drop", "1", "--param-wrong-address", "1", "--param-wrong-number",
                  "2", "--param-wrong-length", "3"});
-        QVERIFY2(sim.process.ok(), sim.process.log().constData());
-        QTRY_VERIFY_WITH_TIMEOUT(sim.connected(), 10000);
+        QVERIFY2(sim.connect(), sim.process.log().constData());
         Boxes boxes;
         QVERIFY(runExport(nullptr, orb::simpleDevIo()));
         QCOMPARE(boxes.texts(), QStringList{"Export EEPROM / Export Complete"});
@@ -167,16 +152,11 @@ private slots:
     {
         const ScopedTransferTiming timing({150, 3});
         const QString memoryFile = dir.filePath("import-faulty.bin");
-        QVERIFY(writeRaw(memoryFile, QByteArray(1024, '\x11')));
-        QByteArray records;
-        for (int i = 0; i < 1040; ++i)
-            records.append(static_cast<char>(i * 11 + 2));
+        const QByteArray records = patternRecords(11, 2);
         Files files;
-        files.open = dir.filePath("import-faulty.KG1");
-        QVERIFY(writeRaw(files.open, buildImage(currentStamp(), records)));
+        QVERIFY(prepareImport(files, "import-faulty", '\x11', records));
         Sim sim({"--eeprom", memoryFile, "--param-drop", "2", "--param-wrong-address", "4"});
-        QVERIFY2(sim.process.ok(), sim.process.log().constData());
-        QTRY_VERIFY_WITH_TIMEOUT(sim.connected(), 10000);
+        QVERIFY2(sim.connect(), sim.process.log().constData());
         Boxes boxes;
         QVERIFY(runImport(nullptr, orb::simpleDevIo()));
         QCOMPARE(boxes.texts(), QStringList{"Import Complete / Please re-power the controller."});
@@ -190,21 +170,14 @@ private slots:
     {
         const ScopedTransferTiming timing({300, 3});
         const QString memoryFile = dir.filePath("refuse.bin");
-        QVERIFY(writeRaw(memoryFile, QByteArray(1024, '\x22')));
-        QByteArray records;
-        for (int i = 0; i < 1040; ++i)
-            records.append(static_cast<char>(i * 3 + 9));
+        const QByteArray records = patternRecords(3, 9);
         Files files;
-        files.open = dir.filePath("refuse.KG1");
-        QVERIFY(writeRaw(files.open, buildImage(currentStamp(), records)));
+        QVERIFY(prepareImport(files, "refuse", '\x22', records));
         Sim sim({"--eeprom", memoryFile, "--param-refuse-block", "7"});
-        QVERIFY2(sim.process.ok(), sim.process.log().constData());
-        QTRY_VERIFY_WITH_TIMEOUT(sim.connected(), 10000);
+        QVERIFY2(sim.connect(), sim.process.log().constData());
         Boxes boxes;
         QVERIFY(!runImport(nullptr, orb::simpleDevIo()));
-        QCOMPARE(boxes.shown.size(), 2);
-        QCOMPARE(boxes.texts().first(), QString("Import EEPROM / Import Failure"));
-        QVERIFY(boxes.shown[1].text.contains("mix of old and new parameters"));
+        QVERIFY2(boxes.importFailedWithMixWarning(), qPrintable(boxes.texts().join('|')));
         const QByteArray memory = readAll(memoryFile);
         QCOMPARE(memory.left(7 * 128), memoryOf(buildImage(currentStamp(), records)).left(7 * 128));
         QCOMPARE(memory.mid(7 * 128), QByteArray(128, '\x22'));
@@ -220,8 +193,7 @@ private slots:
         files.open = dir.filePath("unplug.KG1");
         QVERIFY(writeRaw(files.open, buildImage(currentStamp(), records)));
         Sim sim({"--eeprom", memoryFile, "--param-drop", "1000"});
-        QVERIFY2(sim.process.ok(), sim.process.log().constData());
-        QTRY_VERIFY_WITH_TIMEOUT(sim.connected(), 10000);
+        QVERIFY2(sim.connect(), sim.process.log().constData());
         // The simulator goes once the dialog is up.
         QTimer poll;
         poll.setInterval(10);
@@ -234,9 +206,7 @@ private slots:
         poll.start();
         Boxes boxes;
         QVERIFY(!runImport(nullptr, orb::simpleDevIo()));
-        QCOMPARE(boxes.shown.size(), 2);
-        QCOMPARE(boxes.texts().first(), QString("Import EEPROM / Import Failure"));
-        QVERIFY(boxes.shown[1].text.contains("mix of old and new parameters"));
+        QVERIFY2(boxes.importFailedWithMixWarning(), qPrintable(boxes.texts().join('|')));
     }
 };
 

@@ -7,6 +7,7 @@
 #include "paramfiles/ParamFile.h"
 
 #include "paramfiles/FakeParamController.h"
+#include "paramfiles/ParamTestFiles.h"
 #include "support/FakeDevIo.h"
 #include "support/LogCapture.h"
 
@@ -25,34 +26,28 @@
 using namespace kzo::paramfiles;
 using kzo::test::FakeDevIo;
 using kzo::test::FakeParamController;
+using kzo::test::readAll;
 using Outcome = ParamTransferDialog::Outcome;
 
 namespace {
 
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // What a complete export of the fake controller's memory must write.
-QByteArray expectedFile(const FakeParamController& ctl)
+QByteArray expectedFile(const FakeParamController& ctl) { return buildImage(currentStamp(), ctl.fileRecords()); }
+
+QByteArray fileRecords(uint8_t seed) { return kzo::test::patternRecords(3, seed); }
+
+// The dialog listens to io and is shown, which sends its first request.
+template <class Dialog>
+void start(Dialog& dlg, FakeDevIo& io)
 {
-    QByteArray records;
-    for (int k = 0; k < 8; ++k) {
-        records.append(reinterpret_cast<const char*>(ctl.memory.data() + k * 128), 128);
-        records.append(static_cast<char>(ctl.blockNumbers[k] & 0xFF));
-        records.append(static_cast<char>(ctl.blockNumbers[k] >> 8));
-    }
-    return buildImage(currentStamp(), records);
+    io.addListener(&dlg);
+    dlg.show();
 }
 
-QByteArray fileRecords(uint8_t seed)
+void startExport(KzoExportProgressDialog& dlg, FakeDevIo& io, const QString& path)
 {
-    QByteArray r;
-    for (int i = 0; i < 8 * recordSize; ++i)
-        r.append(static_cast<char>(i * 3 + seed));
-    return r;
+    dlg.filePath = path;
+    start(dlg, io);
 }
 
 QByteArray bytes(const kzo::test::WrittenFrame& f) { return QByteArray(reinterpret_cast<const char*>(f.bytes.data()), f.size()); }
@@ -82,9 +77,7 @@ private slots:
         KzoExportProgressDialog dlg;
         QCOMPARE(dlg.windowTitle(), QString("Export EEPROM"));
         QVERIFY(!(dlg.windowFlags() & Qt::WindowCloseButtonHint));
-        dlg.filePath = dir.filePath("frames.KG1");
-        io.addListener(&dlg);
-        dlg.show();
+        startExport(dlg, io, dir.filePath("frames.KG1"));
         auto frames = io.takeFrames();
         QCOMPARE(frames.size(), size_t(1));
         QCOMPARE(bytes(frames[0]).toHex(),
@@ -112,9 +105,7 @@ private slots:
         FakeParamController ctl(io);
         ctl.blockNumbers = {0x3412, 0xFFFF, 2, 0x0100, 99, 5, 6, 0xBEEF};
         KzoExportProgressDialog dlg;
-        dlg.filePath = dir.filePath("whole.KG1");
-        io.addListener(&dlg);
-        dlg.show();
+        startExport(dlg, io, dir.filePath("whole.KG1"));
         QTRY_VERIFY(dlg.outcome() == Outcome::Completed);
         QVERIFY(dlg.isHidden());
         const QByteArray file = readAll(dlg.filePath);
@@ -131,9 +122,7 @@ private slots:
         FakeParamController ctl(io);
         ctl.wrongAddressBlock = 1; // its answer claims to be the last block
         KzoExportProgressDialog dlg;
-        dlg.filePath = dir.filePath("wrongaddress.KG1");
-        io.addListener(&dlg);
-        dlg.show();
+        startExport(dlg, io, dir.filePath("wrongaddress.KG1"));
         QTRY_COMPARE(ctl.requests, 2);
         QTest::qWait(0);
         QCoreApplication::processEvents();
@@ -154,9 +143,7 @@ private slots:
         ctl.dropReplies = 1;
         KzoExportProgressDialog dlg;
         dlg.setReplyTimeout(20);
-        dlg.filePath = dir.filePath("lost.KG1");
-        io.addListener(&dlg);
-        dlg.show();
+        startExport(dlg, io, dir.filePath("lost.KG1"));
         // The timer sends the same request again; the answer to it completes the export.
         QTRY_VERIFY(dlg.outcome() == Outcome::Completed);
         QCOMPARE(list(ctl.readAddresses), (QList<uint32_t>{0, 0, 128, 256, 384, 512, 640, 768, 896}));
@@ -171,9 +158,7 @@ private slots:
         ctl.answer = false;
         KzoExportProgressDialog dlg;
         dlg.setMaxResends(2);
-        dlg.filePath = dir.filePath("silent.KG1");
-        io.addListener(&dlg);
-        dlg.show();
+        startExport(dlg, io, dir.filePath("silent.KG1"));
         dlg.onReplyTimeout();
         dlg.onReplyTimeout();
         QVERIFY(dlg.outcome() == Outcome::Running);
@@ -194,9 +179,7 @@ private slots:
         FakeParamController ctl(io);
         ctl.wrongLengthBlock = 3;
         KzoExportProgressDialog dlg;
-        dlg.filePath = dir.filePath("length.KG1");
-        io.addListener(&dlg);
-        dlg.show();
+        startExport(dlg, io, dir.filePath("length.KG1"));
         QTRY_COMPARE(ctl.requests, 4);
         QCoreApplication::processEvents();
         QVERIFY(dlg.outcome() == Outcome::Running);
@@ -213,9 +196,7 @@ private slots:
         FakeParamController ctl(io);
         ctl.disconnectAtRequest = 3;
         KzoExportProgressDialog dlg;
-        dlg.filePath = dir.filePath("gone.KG1");
-        io.addListener(&dlg);
-        dlg.show();
+        startExport(dlg, io, dir.filePath("gone.KG1"));
         QTRY_VERIFY(dlg.outcome() == Outcome::Disconnected);
         QVERIFY(dlg.isHidden());
         QVERIFY(!QFile::exists(dlg.filePath));
@@ -237,9 +218,7 @@ private slots:
         ctl.answer = false;
         {
             KzoExportProgressDialog dlg;
-            dlg.filePath = dir.filePath("cancel.KG1");
-            io.addListener(&dlg);
-            dlg.show();
+            startExport(dlg, io, dir.filePath("cancel.KG1"));
             QCOMPARE(dlg.cancelButton->accessibleName(), QString("Cancel"));
             QTest::mouseClick(dlg.cancelButton, Qt::LeftButton);
             QVERIFY(dlg.outcome() == Outcome::Cancelled);
@@ -248,8 +227,7 @@ private slots:
         }
         {
             KzoImportProgressDialog dlg(fileRecords(2));
-            io.addListener(&dlg);
-            dlg.show();
+            start(dlg, io);
             QVERIFY(QTest::qWaitForWindowExposed(&dlg));
             QTest::keyClick(&dlg, Qt::Key_Escape);
             QVERIFY(dlg.outcome() == Outcome::Cancelled);
@@ -270,8 +248,7 @@ private slots:
         const QByteArray records = fileRecords(7);
         KzoImportProgressDialog dlg(records);
         QCOMPARE(dlg.windowTitle(), QString("Import EEPROM"));
-        io.addListener(&dlg);
-        dlg.show();
+        start(dlg, io);
         auto frames = io.takeFrames();
         QCOMPARE(frames.size(), size_t(1));
         QByteArray f = bytes(frames[0]);
@@ -296,8 +273,7 @@ private slots:
         FakeParamController ctl(io);
         const QByteArray records = fileRecords(9);
         KzoImportProgressDialog dlg(records);
-        io.addListener(&dlg);
-        dlg.show();
+        start(dlg, io);
         QTRY_VERIFY(dlg.outcome() == Outcome::Completed);
         QCOMPARE(list(ctl.writeAddresses), (QList<uint32_t>{0, 128, 256, 384, 512, 640, 768, 896}));
         for (int k = 0; k < 8; ++k)
@@ -311,8 +287,7 @@ private slots:
         FakeParamController ctl(io);
         ctl.refuseBlock = 7;
         KzoImportProgressDialog dlg(fileRecords(3));
-        io.addListener(&dlg);
-        dlg.show();
+        start(dlg, io);
         QTRY_VERIFY(dlg.outcome() != Outcome::Running);
         QVERIFY(dlg.outcome() == Outcome::Refused);
         QCOMPARE(dlg.mode, 3);
@@ -324,8 +299,7 @@ private slots:
         FakeParamController first(io2);
         first.refuseBlock = 0;
         KzoImportProgressDialog dlg2(fileRecords(3));
-        io2.addListener(&dlg2);
-        dlg2.show();
+        start(dlg2, io2);
         QTRY_VERIFY(dlg2.outcome() == Outcome::Refused);
         QVERIFY(!dlg2.mayHoldMix());
     }
@@ -336,8 +310,7 @@ private slots:
         FakeParamController ctl(io);
         ctl.wrongAddressBlock = 1; // its acknowledgement claims the last block
         KzoImportProgressDialog dlg(fileRecords(4));
-        io.addListener(&dlg);
-        dlg.show();
+        start(dlg, io);
         QTRY_COMPARE(ctl.requests, 2);
         QCoreApplication::processEvents();
         QVERIFY(dlg.outcome() == Outcome::Running);
@@ -351,8 +324,7 @@ private slots:
         FakeDevIo io;
         FakeParamController ctl(io);
         KzoImportProgressDialog dlg(fileRecords(5).left(1039));
-        io.addListener(&dlg);
-        dlg.show();
+        start(dlg, io);
         QTRY_VERIFY(dlg.outcome() == Outcome::NothingToSend);
         QCOMPARE(io.writeCount(), 0);
     }
@@ -365,9 +337,7 @@ private slots:
         FakeParamController ctl(io);
         ctl.answer = false;
         KzoExportProgressDialog dlg;
-        dlg.filePath = dir.filePath("byvalue.KG1");
-        io.addListener(&dlg);
-        dlg.show();
+        startExport(dlg, io, dir.filePath("byvalue.KG1"));
         uint8_t first[128], second[128];
         std::fill(std::begin(first), std::end(first), uint8_t(0x11));
         std::fill(std::begin(second), std::end(second), uint8_t(0x22));
@@ -401,14 +371,11 @@ private slots:
         });
         for (int i = 0; i < 10; ++i) {
             auto exp = std::make_unique<KzoExportProgressDialog>();
-            exp->filePath = dir.filePath(QStringLiteral("race%1.KG1").arg(i));
-            io.addListener(exp.get());
-            exp->show();
+            startExport(*exp, io, dir.filePath(QStringLiteral("race%1.KG1").arg(i)));
             QTRY_VERIFY(exp->outcome() != Outcome::Running);
             exp.reset();
             auto imp = std::make_unique<KzoImportProgressDialog>(fileRecords(6));
-            io.addListener(imp.get());
-            imp->show();
+            start(*imp, io);
             QTRY_VERIFY(imp->outcome() != Outcome::Running);
             imp.reset();
         }

@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QTest>
 
+#include <array>
 #include <cmath>
 
 using kzo::test::Bytes;
@@ -36,15 +37,20 @@ void put32(Bytes& b, size_t off, uint32_t v)
         b[off + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
 }
 
+// A mode record's mode word at 0 and its three gains from `first`, 4 bytes apart.
+void putModeAndGains(Bytes& p, uint16_t mode, size_t first, std::array<uint32_t, 3> gains)
+{
+    p[0] = static_cast<uint8_t>(mode);
+    p[1] = static_cast<uint8_t>(mode >> 8);
+    for (size_t i = 0; i < 3; ++i)
+        put32(p, first + 4 * i, gains[i]);
+}
+
 // The JIT write: mode word, then three u32 gains at payload offsets 2, 6, 10.
 Bytes jitWrite(uint16_t mode, uint32_t g1, uint32_t g2, uint32_t g3)
 {
     Bytes p(14, 0);
-    p[0] = static_cast<uint8_t>(mode);
-    p[1] = static_cast<uint8_t>(mode >> 8);
-    put32(p, 2, g1);
-    put32(p, 6, g2);
-    put32(p, 10, g3);
+    putModeAndGains(p, mode, 2, {g1, g2, g3});
     return p;
 }
 
@@ -54,11 +60,7 @@ Bytes fblWrite(uint16_t mode, uint32_t g4, uint32_t g5, uint32_t g6)
     Bytes p(35);
     for (size_t i = 0; i < p.size(); ++i)
         p[i] = static_cast<uint8_t>(0x30 + 3 * i);
-    p[0] = static_cast<uint8_t>(mode);
-    p[1] = static_cast<uint8_t>(mode >> 8);
-    put32(p, 7, g4);
-    put32(p, 11, g5);
-    put32(p, 15, g6);
+    putModeAndGains(p, mode, 7, {g4, g5, g6});
     return p;
 }
 
