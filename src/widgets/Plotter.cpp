@@ -29,8 +29,10 @@ Plotter::Plotter(QWidget* parent)
     zoomOutBtn->setToolTip(tr("Zoom out"));
     pauseBtn->setIcon(QIcon(pauseIcon));
     pauseBtn->setToolTip(tr("Pause"));
-    for (QToolButton* b : {zoomInBtn, zoomOutBtn, pauseBtn})
+    for (QToolButton* b : {zoomInBtn, zoomOutBtn, pauseBtn}) {
+        b->setAccessibleName(b->toolTip()); // what a screen reader announces
         b->adjustSize();
+    }
     connect(zoomInBtn, &QToolButton::clicked, this, &Plotter::zoomIn);
     connect(zoomOutBtn, &QToolButton::clicked, this, &Plotter::zoomOut);
     connect(pauseBtn, &QToolButton::clicked, this, &Plotter::onPauseClicked);
@@ -76,6 +78,7 @@ void Plotter::onPauseClicked()
     paused = !paused;
     pauseBtn->setIcon(QIcon(paused ? resumeIcon : pauseIcon));
     pauseBtn->setToolTip(paused ? tr("Resume") : tr("Pause"));
+    pauseBtn->setAccessibleName(pauseBtn->toolTip());
     emit pausedChanged(paused);
 }
 

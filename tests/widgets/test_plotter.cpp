@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QSet>
+#include <QAccessible>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QStyleFactory>
@@ -272,11 +273,20 @@ private slots:
         Plotter p;
         QSignalSpy spy(&p, &Plotter::pausedChanged);
         const qint64 pauseKey = p.pauseButton()->icon().cacheKey();
+        // What a screen reader says follows what the button does.
+        auto spoken = [](QWidget* w) {
+            return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+        };
+        QCOMPARE(spoken(p.zoomInButton()), QStringLiteral("Zoom in"));
+        QCOMPARE(spoken(p.zoomOutButton()), QStringLiteral("Zoom out"));
+        QCOMPARE(spoken(p.pauseButton()), QStringLiteral("Pause"));
         QTest::mouseClick(p.pauseButton(), Qt::LeftButton);
         QVERIFY(p.isPaused());
         QVERIFY(p.pauseButton()->icon().cacheKey() != pauseKey);
+        QCOMPARE(spoken(p.pauseButton()), QStringLiteral("Resume"));
         p.onPauseClicked();
         QVERIFY(!p.isPaused());
+        QCOMPARE(spoken(p.pauseButton()), QStringLiteral("Pause"));
         QCOMPARE(spy.count(), 2);
     }
 
