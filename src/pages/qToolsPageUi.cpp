@@ -85,6 +85,7 @@ void ToolsPageUi::setupUi(QWidget* page)
 
     tabWidget = new QTabWidget(page);
     tabWidget->setObjectName(QStringLiteral("tabWidget"));
+    tabWidget->setAccessibleName(tr("Tools"));
     outer->addWidget(tabWidget, 1);
 
     // ---- IMU Calibration ----------------------------------------------------
