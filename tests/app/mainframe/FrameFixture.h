@@ -7,7 +7,10 @@
 #include "commands/qAppModel.h"
 #include "commands/qCmdQueue.h"
 #include "commands/qConnector.h"
+#include "commands/CommandCatalogue.h"
 #include "link/DevIo.h"
+#include "pages/AckRecords.h"
+#include "support/FakeDevIo.h"
 
 #include <memory>
 
@@ -22,6 +25,16 @@ inline void resetFrameState()
     qMainFrame::setNavigationAllowed(true);
     appModel().setStatus(AppIdle);
     appModel().setNavigationBusy(0);
+}
+
+// Link up and the device's answers up to its first status report, as the
+// connection manager sees a gimbal come in.
+inline void connectDevice(FakeDevIo& io, uint8_t status = 0, bool handshakeAnswered = true)
+{
+    io.dispatch(EvConnected, nullptr);
+    if (handshakeAnswered)
+        io.deliver(payloadRecord(orb::cmdid::HandshakeAck, {1, 0}));
+    io.deliver(payloadRecord(orb::cmdid::StatusReport, {status}));
 }
 
 struct FrameFixture {

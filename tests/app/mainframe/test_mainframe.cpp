@@ -113,13 +113,9 @@ class TestMainFrame : public QObject {
     Q_OBJECT
     FakeDevIo io;
 
-    // Link up and the device's answers up to its first status report.
     void connectDevice(uint8_t status, bool handshakeAnswered = true)
     {
-        io.dispatch(EvConnected, nullptr);
-        if (handshakeAnswered)
-            io.deliver(payloadRecord(HandshakeAck, {1, 0}));
-        io.deliver(payloadRecord(StatusReport, {status}));
+        kzo::test::connectDevice(io, status, handshakeAnswered);
     }
 
 private slots:

@@ -74,12 +74,7 @@ class TestMainFrameHost : public QObject {
     Q_OBJECT
     FakeDevIo io;
 
-    void connectDevice()
-    {
-        io.dispatch(EvConnected, nullptr);
-        io.deliver(payloadRecord(HandshakeAck, {1, 0}));
-        io.deliver(payloadRecord(StatusReport, {0x00}));
-    }
+    void connectDevice() { kzo::test::connectDevice(io); }
 
 private slots:
     void initTestCase() { currentDevIo = &io; }
