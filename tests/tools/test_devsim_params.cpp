@@ -3,7 +3,9 @@
 // defines it (0x0292 -> 0x0293 record length 169, 0x0294 -> 0x0295 record
 // length 39).
 #include "SimHarness.h"
+#include "ParamMemory.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -73,6 +75,7 @@ class TestDevsimParams : public QObject {
     Q_OBJECT
 
 private slots:
+    void unreplaceableFileRefusesTheWrite();
     void replyLayouts();
     void refusedBlock();
     void refusedBlockEveryTime();
@@ -279,6 +282,19 @@ void TestDevsimParams::badFaultOptions()
     SimHarness h(args);
     QVERIFY(!h.parsed());
     QCOMPARE(QString::fromStdString(h.error()), QStringLiteral("bad value for %1: %2").arg(args[0], args[1]));
+}
+
+// A memory file that cannot be replaced (here a folder stands at its name):
+// the write is refused and no temporary file is left beside it.
+void TestDevsimParams::unreplaceableFileRefusesTheWrite()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("eeprom.bin"));
+    QVERIFY(QDir().mkdir(path));
+    kzo::devsim::ParamMemory memory(path.toStdString());
+    const std::vector<uint8_t> data(kzo::devsim::ParamMemory::blockSize, 0x5A);
+    QVERIFY(!memory.writeBlock(0, data));
+    QVERIFY(!QFile::exists(path + QStringLiteral(".tmp")));
 }
 
 QTEST_GUILESS_MAIN(TestDevsimParams)
