@@ -9,6 +9,7 @@ packages=(
     qt6-webengine-dev libqt6svg6-dev
     libudev-dev libminizip-dev zlib1g-dev libbenchmark-dev
     xvfb xauth
+    umockdev libumockdev-dev help2man
 )
 
 missing=()
