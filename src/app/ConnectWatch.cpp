@@ -1,6 +1,7 @@
 #include "app/ConnectWatch.h"
 
 #include "link/DevIo.h"
+#include "link/PortAccessAdvice.h"
 
 #include <QCoreApplication>
 #include <cerrno>
@@ -13,12 +14,7 @@ QString permissionHint(const QString& portPath)
     const QByteArray path = portPath.toLocal8Bit();
     if (::access(path.constData(), R_OK | W_OK) == 0 || errno != EACCES)
         return {};
-    return QCoreApplication::translate(
-               "ConnectWatch",
-               "No permission to open %1. Install the udev rules file 70-kzo-assistant.rules into "
-               "/etc/udev/rules.d/ (it comes with the program) and re-plug the device, or add your user to the "
-               "\"dialout\" group (sudo usermod -aG dialout $USER) and log in again.")
-        .arg(portPath);
+    return kzo::link::portAccessAdvice(portPath);
 }
 
 ConnectWatch::ConnectWatch(orb::DevIo& io, std::function<bool()> opened, std::function<void(QString)> failed)

@@ -10,6 +10,7 @@
 #include "pages/qPageGimbal.h"
 #include "pages/qTxCali.h"
 #include "link/DevIo.h"
+#include "upgrade/FlashLog.h"
 #include "upgrade/pages/qExampleTovan.h"
 #include "upgrade/pages/qInternalPage.h"
 #include "upgrade/pages/qUpgradePage.h"
@@ -60,6 +61,7 @@ PageSetup::PageSetup(qMainFrame& frame, bool allPages)
     tools->focusPage(0);
 
     auto* about = new qInfoPage(frame.infoHost(), frame.loginService(), dataUploader());
+    about->setUpgradeHistory([] { return kzo::upgrade::recentUpgradeLines(5); });
     info->addTabPage(about);
     QObject::connect(info, &qPageTemplate::signal_PageTick, about, &qInfoPage::PageTick);
     info->focusPage(0);

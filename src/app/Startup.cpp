@@ -26,6 +26,7 @@
 #include "protocol/GlobalDataCache.h"
 #include "resources/KzoResources.h"
 #include "upgrade/DevUpgrade.h"
+#include "upgrade/FlashLog.h"
 #include "upgrade/updater/qUpdater.h"
 #include "widgets/MessageBoxes.h"
 
@@ -153,6 +154,8 @@ int run(int argc, char** argv)
     }
 
     currentDevIo = &orb::simpleDevIo();
+    // Flash-log lines written by the window name the port the link is on.
+    kzo::upgrade::setPortSource([] { return QString::fromStdWString(orb::simpleDevIo().connectedPort()); });
 
     appModel().setValue("series", cfg.series);
     appModel().setValue("software", cfg.software);

@@ -70,9 +70,24 @@ void qInfoPage::setButtonText(QPushButton* button, const QString& text)
 
 void qInfoPage::PageTick() {}
 
+void qInfoPage::setUpgradeHistory(UpgradeHistory history)
+{
+    upgradeHistory = std::move(history);
+    showRecentUpgrades();
+}
+
+void qInfoPage::showRecentUpgrades()
+{
+    const QStringList lines = upgradeHistory ? upgradeHistory() : QStringList();
+    ui.label_flashlog->setText(lines.isEmpty() ? tr("No upgrades yet.") : lines.join(QLatin1Char('\n')));
+    ui.label_flashlog->setAccessibleDescription(ui.label_flashlog->text());
+}
+
 void qInfoPage::PageEnter()
 {
     ui.software_version->setText(appModel().value("software"));
+    // Upgrades made meanwhile (here or by kzo-flash) show on every visit.
+    showRecentUpgrades();
     if (host && !tipConnection)
         tipConnection = connect(host, &InfoHost::signal_showTipText, this, &qInfoPage::onShowTipText);
 }

@@ -13,6 +13,7 @@
 #include <QMetaObject>
 #include <QPointer>
 #include <QTimer>
+#include <functional>
 
 class DataUploader;
 class InfoHost;
@@ -35,6 +36,13 @@ public:
 
     // The maker's web site, opened by the latest-version button.
     static QString makerSiteUrl();
+
+    // Lines for "Recent upgrades", newest first (the flash log's entries as
+    // the window installs them); asked for each time the page is entered.
+    using UpgradeHistory = std::function<QStringList()>;
+    void setUpgradeHistory(UpgradeHistory history);
+    // Reads the history again now.
+    void showRecentUpgrades();
 
     // The newsletter, document and software requests go out after the first
     // login of the run only; tests start a new "run" with this.
@@ -69,4 +77,5 @@ private:
     QPointer<DataUploader> uploader;
     QTimer tipTimer;
     QMetaObject::Connection tipConnection;
+    UpgradeHistory upgradeHistory;
 };

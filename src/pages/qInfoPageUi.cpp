@@ -93,6 +93,17 @@ void InfoPageUi::setupUi(QWidget* page)
     user->addWidget(pushButton_news, 1, 2);
     outer->addWidget(groupBox_2);
 
+    groupBox_Flash = box(page, "groupBox_Flash", tr("Recent upgrades"));
+    auto* flash = new QVBoxLayout(groupBox_Flash);
+    flash->setContentsMargins(16, 14, 16, 12);
+    label_flashlog = label(groupBox_Flash, "label_flashlog", tr("No upgrades yet."), valueStyle);
+    label_flashlog->setTextFormat(Qt::PlainText);
+    label_flashlog->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label_flashlog->setWordWrap(true);
+    label_flashlog->setAccessibleName(tr("Recent upgrades"));
+    flash->addWidget(label_flashlog);
+    outer->addWidget(groupBox_Flash);
+
     outer->addStretch(1);
 
     auto* bottom = new QHBoxLayout();

@@ -1,7 +1,7 @@
 #pragma once
 // Widget tree of the info page: the software box (own version, update check,
 // the server's latest versions), the user box (signed-in user, login and
-// newsletter buttons), the online-help link and the red tip line.
+// newsletter buttons), the recent upgrades from the flash log, the online-help link and the red tip line.
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -20,6 +20,8 @@ struct InfoPageUi {
     QLabel* qCurUser = nullptr;
     QPushButton* pushButton_change_user = nullptr;
     QPushButton* pushButton_news = nullptr;
+    QGroupBox* groupBox_Flash = nullptr; // "Recent upgrades"
+    QLabel* label_flashlog = nullptr;    // one line per entry of the flash log, newest first
     QLabel* label_onlinehelp = nullptr; // hidden until the server names the address
     QLabel* label_tip = nullptr;
 

@@ -22,6 +22,9 @@ QStringList docRoots()
     };
     add(userDocRoot());
     add(QCoreApplication::applicationDirPath() + QStringLiteral("/doc"));
+    // An installed program: <prefix>/share/kzo-assistant/doc beside its bin/,
+    // whatever prefix the package was installed under.
+    add(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/kzo-assistant/doc"));
 #ifdef KZO_INSTALLED_DOC_DIR
     add(QStringLiteral(KZO_INSTALLED_DOC_DIR));
 #endif

@@ -1,6 +1,7 @@
 #pragma once
 // Where help documents and tips live: the per-user data folder (documents the
-// online client downloads), beside the executable, then the installed data folder.
+// online client downloads), beside the executable, <prefix>/share/kzo-assistant/doc
+// beside its bin/ (an installed program), then the data folder chosen at configure time.
 #include <QString>
 #include <QStringList>
 

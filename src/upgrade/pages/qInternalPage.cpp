@@ -164,6 +164,8 @@ void qInternalPage::doGimbalUpgrade()
         return;
     }
     const bool enciphered = file.endsWith(QLatin1Char('c'), Qt::CaseInsensitive);
+    imuRecord.emplace(orb::module::Imu, QString(), appModel().value("fw_imu").trimmed(), QFileInfo(file).fileName(),
+                      image);
     run.begin(kzo::upgrade::GimbalUpgradeRun::buildCommands(
         {reinterpret_cast<const uint8_t*>(image.constData()), static_cast<size_t>(image.size())}, enciphered));
 
@@ -185,6 +187,7 @@ void qInternalPage::onGimbalAck(uint16_t id)
         break;
     case Outcome::Finished:
         ackTimer.stop();
+        logImuOutcome(kzo::upgrade::outcomeOk());
         if (appModel().status() == AppUpgrading)
             appModel().setStatus(AppIdle);
         break;
@@ -200,6 +203,10 @@ void qInternalPage::onAckTimeout()
         return;
     logTaggedLevel(3, "Upgrade", "IMU upgrade timeout: no answer after %d of %d commands.", run.sentCount(),
                    run.commandCount());
+    logImuOutcome(run.started() ? kzo::upgrade::outcomeFailed(QStringLiteral("no answer after %1 of %2 commands")
+                                                                   .arg(run.sentCount())
+                                                                   .arg(run.commandCount()))
+                                : kzo::upgrade::outcomeRefused(QStringLiteral("the IMU boot loader did not answer")));
     endGimbalRun();
     ui.progressBar->hide();
 }
@@ -209,6 +216,7 @@ void qInternalPage::endGimbalRun()
     ackTimer.stop();
     if (!run.running())
         return;
+    logImuOutcome(kzo::upgrade::outcomeFailed(QStringLiteral("abandoned: the page was left")));
     run.abandon();
     // Only the status this run set: an upgrade by the engine or a read-all
     // keeps its own.
@@ -228,7 +236,19 @@ void qInternalPage::doUpgrade()
     console->execute(L"dlgup");
 }
 
-void qInternalPage::fileUpgrade(const QString& title, const QString& key, const QString& filter, EngineFile start)
+void qInternalPage::logImuOutcome(const QString& outcome)
+{
+    if (!imuRecord)
+        return;
+    QString error;
+    if (!imuRecord->append(outcome, &error))
+        logTaggedLevel(3, "Upgrade", "Cannot add to the flash log %s: %s", qPrintable(kzo::upgrade::flashLogPath()),
+                       qPrintable(error));
+    imuRecord.reset();
+}
+
+void qInternalPage::fileUpgrade(const QString& title, const QString& key, const QString& filter, EngineFile start,
+                                int module, const char* versionKey)
 {
     QSettings settings = userSettings();
     const QString file = chooseFile(title, settings.value(key).toString(), filter);
@@ -240,32 +260,40 @@ void qInternalPage::fileUpgrade(const QString& title, const QString& key, const 
         logTaggedLevel(3, "Upgrade", "No upgrade engine in this program.");
         return;
     }
-    if (!(engine->*start)(file.toStdWString()))
+    if (!(engine->*start)(file.toStdWString())) {
         logTaggedLevel(3, "Upgrade", "%s upgrade not started: %s", qPrintable(title), qPrintable(file));
+        return;
+    }
+    // The bytes the engine has just read, for the log's size and digest.
+    QFile f(file);
+    const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.read(maxImageBytes) : QByteArray();
+    engineWatch.follow(*engine, kzo::upgrade::FlashRecorder(module, QString(),
+                                                            versionKey ? appModel().value(versionKey).trimmed() : QString(),
+                                                            QFileInfo(file).fileName(), bytes));
 }
 
 void qInternalPage::doCmuUpgrade()
 {
     fileUpgrade(QStringLiteral("CMU"), QStringLiteral("path/firmware_CMU"), QStringLiteral("Firmware (*.bin *.enc)"),
-                &orb::DevUpgrade::upgradeCmuFile);
+                &orb::DevUpgrade::upgradeCmuFile, orb::module::Cmu, "fw_cmu");
 }
 
 void qInternalPage::doPitchUpgrade()
 {
     fileUpgrade(QStringLiteral("PITCH"), QStringLiteral("path/firmware_PITCH"),
-                QStringLiteral("Firmware (*.hex *.enc)"), &orb::DevUpgrade::upgradePitchFile);
+                QStringLiteral("Firmware (*.hex *.enc)"), &orb::DevUpgrade::upgradePitchFile, orb::module::Pitch, nullptr);
 }
 
 void qInternalPage::doRollUpgrade()
 {
     fileUpgrade(QStringLiteral("ROLL"), QStringLiteral("path/firmware_ROLL"), QStringLiteral("Firmware (*.hex *.enc)"),
-                &orb::DevUpgrade::upgradeRollFile);
+                &orb::DevUpgrade::upgradeRollFile, orb::module::Roll, nullptr);
 }
 
 void qInternalPage::doYawUpgrade()
 {
     fileUpgrade(QStringLiteral("YAW"), QStringLiteral("path/firmware_YAW"), QStringLiteral("Firmware (*.hex *.enc)"),
-                &orb::DevUpgrade::upgradeYawFile);
+                &orb::DevUpgrade::upgradeYawFile, orb::module::Yaw, nullptr);
 }
 
 // ------------------------------------------------------------ raw commands --

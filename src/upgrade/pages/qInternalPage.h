@@ -4,6 +4,8 @@
 // command list), sends raw test commands and shows the last command id the
 // device sent. Built, but not shown in the window by default.
 #include "app/framework/qTabPage.h"
+#include "upgrade/FlashLog.h"
+#include "upgrade/pages/EngineFlashWatch.h"
 #include "upgrade/pages/GimbalUpgradeRun.h"
 #include "upgrade/pages/InternalPageUi.h"
 
@@ -11,6 +13,7 @@
 #include <QTimer>
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace orb {
@@ -41,6 +44,8 @@ public:
     kzo::upgrade::InternalPageUi& widgets() { return ui; }
     const kzo::upgrade::GimbalUpgradeRun& gimbalRun() const { return run; }
     bool isAckTimerActive() const { return ackTimer.isActive(); }
+    // Follows the engine's file upgrades to their outcome for the flash log.
+    kzo::upgrade::EngineFlashWatch& flashWatch() { return engineWatch; }
 
 public slots:
     void PageTick();
@@ -59,7 +64,10 @@ public slots:
 
 private:
     using EngineFile = bool (orb::DevUpgrade::*)(const std::wstring&);
-    void fileUpgrade(const QString& title, const QString& key, const QString& filter, EngineFile start);
+    void fileUpgrade(const QString& title, const QString& key, const QString& filter, EngineFile start, int module,
+                     const char* versionKey);
+    // The IMU run's line in the flash log.
+    void logImuOutcome(const QString& outcome);
     void onGimbalAck(uint16_t id);
     void onAckTimeout();
     void endGimbalRun();
@@ -70,4 +78,6 @@ private:
     QTimer ackTimer;
     FileChooser chooseFile;
     std::atomic<int> lastFrameId{-1};
+    kzo::upgrade::EngineFlashWatch engineWatch;
+    std::optional<kzo::upgrade::FlashRecorder> imuRecord;
 };

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Builds the Debian packages kzo-assistant and kzo-assistant-tools into build/
+# (Release), checks them with lintian (errors fail the script, warnings are
+# shown) and prints the package files' paths.
+#   sudo apt-get install ./build/kzo-assistant_*.deb ./build/kzo-assistant-tools_*.deb
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+./scripts/deps.sh
+
+# What packaging needs beyond the build: dpkg-shlibdeps (dpkg-dev), the
+# manual pages (help2man), the package check (lintian).
+packages=(dpkg-dev help2man lintian file)
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    SUDO=""
+    [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+    export DEBIAN_FRONTEND=noninteractive
+    $SUDO apt-get update -qq
+    $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+# Only the programs, their manual pages and the changelog: the tests are
+# ./test.sh's business.
+cmake --build build -j "$(nproc)" --target kzo_package_inputs
+
+rm -f build/kzo-assistant_*.deb build/kzo-assistant-tools_*.deb
+(cd build && cpack -G DEB)
+debs=(build/kzo-assistant_*.deb build/kzo-assistant-tools_*.deb)
+for d in "${debs[@]}"; do
+    [ -f "$d" ] || { echo "package missing: $d"; exit 1; }
+done
+
+# lintian exits non-zero on errors; warnings are only printed. The packages
+# are not uploaded to Debian, so there is no ITP bug for a first upload to close.
+echo "lintian:"
+lintian --fail-on error --suppress-tags initial-upload-closes-no-bugs "${debs[@]}"
+echo "lintian: no errors"
+
+echo "packages:"
+for d in "${debs[@]}"; do
+    echo "  $(realpath "$d")"
+done
