@@ -2,19 +2,37 @@
 
 #include "link/PortMatch.h"
 
+#include <cstdlib>
+#include <cstring>
+
 #include <libudev.h>
 #include <unistd.h>
 
 namespace kzo::link {
+
+namespace {
+
+// Whether a udev monitor hears anything here. Without a running daemon one
+// can be created but stays silent, so the finder had better poll. A device
+// test bed (umockdev, preloaded and pointed at its folder) stands in for the
+// daemon: it delivers its uevents to monitors itself.
+bool ueventsDelivered()
+{
+    if (::access("/run/udev/control", F_OK) == 0)
+        return true;
+    const char* bed = std::getenv("UMOCKDEV_DIR");
+    const char* preload = std::getenv("LD_PRELOAD");
+    return bed && *bed && preload && std::strstr(preload, "libumockdev-preload");
+}
+
+} // namespace
 
 UdevPorts::UdevPorts()
 {
     udev_ = udev_new();
     if (!udev_)
         return;
-    // Without a running daemon a monitor can be created but never hears
-    // anything; treat that as "no monitor".
-    if (::access("/run/udev/control", F_OK) != 0)
+    if (!ueventsDelivered())
         return;
     monitor_ = udev_monitor_new_from_netlink(udev_, "udev");
     if (monitor_
