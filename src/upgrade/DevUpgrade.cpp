@@ -459,6 +459,14 @@ void DevUpgrade::acknowledgeFront(const Incoming& in, Emits& emits)
         finishLocked(false);
         return;
     }
+    // A packet re-sent while its answer was late is answered twice: the
+    // second answer must not be taken for the next packet's, least of all for
+    // the end packet's, whose answer alone says the image is complete.
+    if (!commands.empty()
+        && upgrade::packetKindOfAck(in.id) != upgrade::packetKindOf(commands.front()->commandId())) {
+        logTaggedLevel(2, tag, "Ack ID=0x%.4X does not answer packet %d, ignored", in.id, sequence);
+        return;
+    }
     ticks = 0;
     retries = 0;
     if (!commands.empty())

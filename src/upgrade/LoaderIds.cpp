@@ -54,6 +54,21 @@ bool isPacketAck(uint16_t id)
     return matches(canRow);
 }
 
+PacketKind packetKindOfAck(uint16_t id)
+{
+    auto kind = [id](const LoaderIds& ids) {
+        if (id == ids.start + 1)
+            return PacketKind::Start;
+        if (id == ids.data + 1)
+            return PacketKind::Data;
+        return id == ids.end + 1 ? PacketKind::End : PacketKind::None;
+    };
+    for (const Row& r : directRows)
+        if (const PacketKind k = kind(r.ids); k != PacketKind::None)
+            return k;
+    return kind(canRow);
+}
+
 bool isEnterLoaderAck(uint16_t id)
 {
     for (const Row& r : directRows)

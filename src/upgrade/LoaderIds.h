@@ -23,6 +23,11 @@ LoaderIds canLoaderIds();
 // Start, data or end acknowledgement of any row, CAN included.
 bool isPacketAck(uint16_t id);
 
+// Which packet of a transfer an identifier is (any row's), or None.
+enum class PacketKind { None, Start, Data, End };
+PacketKind packetKindOfAck(uint16_t ackId);
+inline PacketKind packetKindOf(uint16_t packetId) { return packetKindOfAck(static_cast<uint16_t>(packetId + 1)); }
+
 // Answers to the enter-loader commands; only logged.
 bool isEnterLoaderAck(uint16_t id);
 

@@ -74,7 +74,8 @@ public:
         parsed_ = kzo::devsim::parseOptions(static_cast<int>(argv.size()), argv.data(), options_, error_);
         faults_ = std::make_unique<kzo::devsim::Faults>(options_.seed);
         memory_ = std::make_unique<kzo::devsim::ParamMemory>(options_.eeprom);
-        sim_ = std::make_unique<kzo::devsim::DeviceSim>(options_, *faults_, *memory_, images_,
+        images_ = std::make_unique<kzo::devsim::ImageSink>(options_.imageDir);
+        sim_ = std::make_unique<kzo::devsim::DeviceSim>(options_, *faults_, *memory_, *images_,
                                                         [this](kzo::devsim::Bytes f) { sent_.push_back(std::move(f)); }, start_);
     }
 
@@ -90,12 +91,13 @@ public:
     }
 
     // Sends one request as the program builds it (word 7 = 0x8000, or the
-    // restore-defaults 0xC000).
-    void request(uint16_t id, const Bytes& payload = {0}, uint16_t word7 = 0x8000)
+    // restore-defaults 0xC000; upgrade packets carry their number in word 3).
+    void request(uint16_t id, const Bytes& payload = {0}, uint16_t word7 = 0x8000, uint16_t sequence = 0)
     {
         Bytes frame(34 + payload.size(), 0);
         kzo::frame::buildHeader(frame.data(), static_cast<int>(frame.size()), id);
         kzo::frame::writeU16(frame.data() + 4 + kzo::frame::offFixedC, word7);
+        kzo::frame::writeU16(frame.data() + 4 + kzo::frame::offSequence, sequence);
         std::copy(payload.begin(), payload.end(), frame.begin() + 30);
         sealFrame(frame.data(), static_cast<int>(frame.size()));
         sim_->onRecord(frame.data() + 4, now_);
@@ -134,7 +136,7 @@ private:
     bool parsed_ = false;
     std::unique_ptr<kzo::devsim::Faults> faults_;
     std::unique_ptr<kzo::devsim::ParamMemory> memory_;
-    kzo::devsim::ImageSink images_;
+    std::unique_ptr<kzo::devsim::ImageSink> images_;
     std::vector<kzo::devsim::Bytes> sent_;
     Clock::time_point start_ = Clock::now();
     Clock::time_point now_ = start_;

@@ -144,6 +144,7 @@ private slots:
     void unplugSignalRemovesTheLink();
     void replugAtTheSameLink();
     void timedUnplugThenReplug();
+    void unplugAtImageShare();
     void timedEnds_data();
     void timedEnds();
     void helpAndVersion();
@@ -814,6 +815,39 @@ void TestDevsim::timedUnplugThenReplug()
     QVERIFY(!QFileInfo(link).isSymLink());
 }
 
+// --unplug-at over the pty: the block that reaches the share is not answered,
+// the port hangs up, the same link comes back with the module still in its
+// loader, and a transfer started afresh completes the image.
+void TestDevsim::unplugAtImageShare()
+{
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("ttyKZO"));
+    DevsimSession s({"--link", link, "--unplug-at", "50", "--replug-after", "0.3", "--image-dir", dir.path()},
+                    QStringLiteral("devsim-unplug-at.log"));
+    QVERIFY(s.start());
+    s.sendCommand(0x1242);
+    QVERIFY(s.waitFor(0x1243));
+    const Bytes image = pattern(900, 5, 7); // four blocks: 28.4, 56.9, 85.3, 100 %
+    QCOMPARE(packet(s, 0x1233, 1, le32(900)), 0);
+    QCOMPARE(packet(s, 0x1235, 2, cat({{1}, block(image, 0)})), 0);
+    s.sendCommand(0x1235, cat({{1}, block(image, 1)}), 3);
+    QVERIFY(s.waitHangUp(15000));
+    QVERIFY(!s.received(0x1236));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(link).isSymLink(), 15000);
+    QVERIFY(s.open(link));
+    QCOMPARE(status(s, std::array<uint8_t, 2>{12, 0}), 0xFD);
+
+    QCOMPARE(packet(s, 0x1233, 1, le32(900)), 0);
+    for (uint16_t k = 0; k < 4; ++k)
+        QCOMPARE(packet(s, 0x1235, static_cast<uint16_t>(k + 2), cat({{1}, block(image, k)})), 0);
+    QCOMPARE(packet(s, 0x1240, 6, le32(1024)), 0);
+    QCOMPARE(readFile(dir.filePath(QStringLiteral("cmu.bin"))), bytesOf(image));
+    const QString log = s.logText();
+    QCOMPARE(static_cast<int>(log.count(QStringLiteral("] unplugged: pty closed\n"))), 1);
+    QVERIFY(log.contains(QStringLiteral("cmu image at 56.9 % (512 of 900 bytes) with packet 3 (0x1235): unplugged")));
+    QVERIFY(s.stop());
+}
+
 void TestDevsim::timedEnds_data()
 {
     QTest::addColumn<QStringList>("args");
@@ -846,7 +880,7 @@ void TestDevsim::helpAndVersion()
                                "--rotation-time S|never", "--param-refuse-block K", "--param-drop N", "--param-wrong-address K",
                                "--param-wrong-number K", "--param-wrong-length K", "--param-faults-always", "--fc-voltage MV",
                                "--fc-voltage-dips", "--fc-group-disabled jit|fbl", "--fc-byte ACK,OFFSET,VALUE", "--imu-cali-time S",
-                               "--imu-cali-fail", "--imu-advanced-required", "--product-switch-after S"})
+                               "--imu-cali-fail", "--imu-advanced-required", "--product-switch-after S", "--unplug-at PCT"})
         QVERIFY2(help.out.contains(QByteArray("\n  ") + option + ' ') || help.out.contains(QByteArray("\n  ") + option + '\n'),
                  option);
     QVERIFY(help.out.contains("\n  --calibration-report P,C,S[,L]\n"));
@@ -873,6 +907,8 @@ void TestDevsim::refusedCommandLines_data()
     QTest::newRow("rotation time") << QStringList{"--rotation-time", "soon"} << QByteArray("bad value for --rotation-time: soon");
     QTest::newRow("report without time") << QStringList{"--calibration-report", "16,105"}
                                          << QByteArray("bad value for --calibration-report: 16,105");
+    QTest::newRow("unplug share zero") << QStringList{"--unplug-at", "0"} << QByteArray("bad value for --unplug-at: 0");
+    QTest::newRow("unplug share above all") << QStringList{"--unplug-at", "120"} << QByteArray("bad value for --unplug-at: 120");
     QTest::newRow("report too short") << QStringList{"--calibration-report", "16,105,1,30"}
                                       << QByteArray("bad value for --calibration-report: 16,105,1,30");
 }

@@ -247,6 +247,41 @@ private slots:
         QVERIFY(io->takeFrames().empty());
     }
 
+    // A packet re-sent while its answer was late is answered twice. The
+    // second answer to the last data packet arrives while the end packet is
+    // out: it does not complete the upgrade; the end packet's own answer does
+    // (here: a refusal).
+    void lateSecondAnswerIsNotTheEndPacketsAnswer()
+    {
+        enterDirect(300); // start, two data packets, end
+        engine->handleTimeout();
+        engine->handleTimeout();
+        io->deliverId(0x0234, {0});
+        io->deliverId(0x0236, {0});
+        io->deliverId(0x0236, {0}); // the end packet goes out
+        auto w = io->takeFrames();
+        QCOMPARE(w.back().id(), 0x0240);
+        QCOMPARE(w.back().sequence(), 4);
+
+        io->deliverId(0x0236, {0}); // the late second answer to packet 3
+        QVERIFY(!engine->isIdle());
+        QCOMPARE(engine->progress(), 75);
+        QVERIFY(io->takeFrames().empty());
+        io->deliverId(0x0241, {1});
+        QVERIFY(engine->isIdle());
+        QVERIFY(!engine->upgradeResult());
+
+        // The same for a start answered twice: the second is not the first data packet's.
+        enterDirect(300);
+        engine->handleTimeout();
+        engine->handleTimeout();
+        io->deliverId(0x0234, {0});
+        io->deliverId(0x0234, {0});
+        QCOMPARE(engine->progress(), 25);
+        io->deliverId(0x0236, {0});
+        QCOMPARE(engine->progress(), 50);
+    }
+
     // An idle engine reset by a dialog must not end a read-all or a
     // restore that the window is running; it ends only its own upgrade.
     void resetEndsOnlyAnUpgradeStatus_data()

@@ -602,6 +602,27 @@ void DeviceSim::finishImage(LoaderTransfer& t)
                   path.empty() ? "" : " -> ", path.c_str());
 }
 
+bool DeviceSim::takeUnplugRequest()
+{
+    const bool due = unplugRequested_;
+    unplugRequested_ = false;
+    return due;
+}
+
+bool DeviceSim::reachesUnplugPoint(uint8_t module, uint64_t received, uint64_t announced, const Request& r)
+{
+    const double at = options_.unplugAtPercent;
+    if (at <= 0.0 || unplugUsed_ || announced == 0 || static_cast<double>(received) * 100.0 < at * static_cast<double>(announced))
+        return false;
+    unplugUsed_ = true;
+    unplugRequested_ = true;
+    logTaggedLevel(2, "Fault", "%s image at %.1f %% (%llu of %llu bytes) with packet %u (0x%.4x): unplugged (--unplug-at %g), "
+                               "the packet is kept and not acknowledged",
+                   ImageSink::moduleName(module).c_str(), static_cast<double>(received) * 100.0 / static_cast<double>(announced),
+                   static_cast<unsigned long long>(received), static_cast<unsigned long long>(announced), r.sequence, r.id, at);
+    return true;
+}
+
 void DeviceSim::leaveLoader(uint8_t module)
 {
     if (loaders_.erase(module))
@@ -651,7 +672,10 @@ void DeviceSim::loadData(const Request& r)
     const size_t size = path == LoaderPath::Hex ? sizeof(cmd_load_new_data) : sizeof(cmd_load_data);
     if (!t || wrongSize(r, size, ackId) || injectedNack(r, ackId))
         return;
-    answerPacket(r, ackId, t->data(r.sequence, r.payload[0], r.payload.subspan(1)), "data");
+    const LoaderTransfer::Answer a = t->data(r.sequence, r.payload[0], r.payload.subspan(1));
+    if (a.result == LoaderTransfer::accepted && reachesUnplugPoint(module, t->receivedBytes(), t->announcedSize(), r))
+        return;
+    answerPacket(r, ackId, a, "data");
 }
 
 void DeviceSim::loadEnd(const Request& r)
@@ -699,7 +723,10 @@ void DeviceSim::canLoadData(const Request& r)
     LoaderTransfer* t = loaderFor(r.payload[1], LoaderPath::Can, r);
     if (!t || wrongSize(r, sizeof(cmd_load_data_can), id::CanLoadDataAck) || injectedNack(r, id::CanLoadDataAck))
         return;
-    answerPacket(r, id::CanLoadDataAck, t->data(r.sequence, r.payload[0], r.payload.subspan(3)), "CAN data");
+    const LoaderTransfer::Answer a = t->data(r.sequence, r.payload[0], r.payload.subspan(3));
+    if (a.result == LoaderTransfer::accepted && reachesUnplugPoint(r.payload[1], t->receivedBytes(), t->announcedSize(), r))
+        return;
+    answerPacket(r, id::CanLoadDataAck, a, "CAN data");
 }
 
 void DeviceSim::canLoadEnd(const Request& r)
@@ -763,14 +790,19 @@ void DeviceSim::imuBlock(const Request& r)
         return;
     }
     const bool done = imu_.block(r.payload);
-    logTagged(tag, "-> 0x%.4x IMU block, %zu of %u bytes", id::ImuBlockAck, imu_.received(), imu_.length());
-    ack(id::ImuBlockAck, 0);
+    // Pulled out with this block: what arrived stays, nothing is answered.
+    const bool unplugged = reachesUnplugPoint(mod::Imu, imu_.received(), imu_.length(), r);
+    if (!unplugged) {
+        logTagged(tag, "-> 0x%.4x IMU block, %zu of %u bytes", id::ImuBlockAck, imu_.received(), imu_.length());
+        ack(id::ImuBlockAck, 0);
+    }
     if (!done)
         return;
     const std::string path = images_.write(ImageSink::moduleName(mod::Imu) + ".bin", imu_.image());
     logTagged(tag, "imu image complete: %u bytes%s%s; -> 0x%.4x", imu_.length(), path.empty() ? "" : " -> ", path.c_str(),
               id::ImuDone);
-    ack(id::ImuDone, 0);
+    if (!unplugged)
+        ack(id::ImuDone, 0);
     leaveLoader(mod::Imu);
 }
 

@@ -39,6 +39,10 @@ public:
     std::optional<Clock::time_point> nextDeadline() const;
 
     bool inLoader(uint8_t module) const { return loaders_.count(module) != 0; }
+    // --unplug-at: an image has reached the given share; the loop pulls the
+    // plug before anything else is read or written. True once.
+    bool takeUnplugRequest();
+    bool unplugPending() const { return unplugRequested_; }
     // First byte of the status report for a status request (module given in
     // its 36-byte form).
     uint8_t moduleState(std::optional<uint8_t> module) const;
@@ -118,6 +122,9 @@ private:
     void answerPacket(const Request& r, uint16_t ackId, const LoaderTransfer::Answer& a, const char* what);
     void finishImage(LoaderTransfer& t);
     void leaveLoader(uint8_t module);
+    // --unplug-at: true (and logged) when this packet brings the image being
+    // received to the unplug point; the packet is kept, not acknowledged.
+    bool reachesUnplugPoint(uint8_t module, uint64_t received, uint64_t announced, const Request& r);
     // True (and logged) when the module is set never to enter its loader.
     bool refusesLoader(uint8_t module, uint16_t commandId) const;
 
@@ -139,6 +146,8 @@ private:
     ImuModel imuModel_;
     std::optional<Clock::time_point> productSwitchAt_; // set by the first 0x0508
     bool productSwitchSent_ = false;
+    bool unplugRequested_ = false;
+    bool unplugUsed_ = false; // --unplug-at fires once per run
     Calibration calibration_;
 };
 

@@ -122,6 +122,16 @@ uint8_t LoaderTransfer::verify(std::span<const uint8_t> block) const
     return (encrypted_ ? matches : zeros) ? accepted : verifyMismatch;
 }
 
+uint64_t LoaderTransfer::receivedBytes() const
+{
+    if (path_ != LoaderPath::Hex)
+        return std::min<uint64_t>(raw_.size(), size_);
+    uint64_t text = 0;
+    for (const Bytes& r : records_)
+        text += 2 * r.size() + 3;
+    return text;
+}
+
 Bytes LoaderTransfer::image() const
 {
     if (path_ != LoaderPath::Hex)

@@ -49,6 +49,9 @@ public:
     int dataPackets() const { return dataPackets_; }
     int hexRecords() const { return static_cast<int>(records_.size()); }
     uint8_t encrypted() const { return encrypted_; }
+    // How much of the announced size has arrived: raw paths the image bytes,
+    // HEX the records as the text lines they came from (':', digits, CR LF).
+    uint64_t receivedBytes() const;
     // Image file content: raw paths the bytes sent, trimmed to the announced
     // size; HEX the records written back as Intel HEX text (upper-case digits,
     // CR LF line ends).

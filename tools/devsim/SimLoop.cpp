@@ -84,8 +84,13 @@ bool SimLoop::readMaster(Clock::time_point now)
     for (;;) {
         const ssize_t n = ::read(port_.masterFd(), buf.data(), buf.size());
         if (n > 0) {
-            assembler_.feed(std::span<const uint8_t>(buf.data(), static_cast<size_t>(n)),
-                             [&](const uint8_t* record) { device_.onRecord(record, now); });
+            // Nothing behind the packet that pulled the plug reaches the device.
+            assembler_.feed(std::span<const uint8_t>(buf.data(), static_cast<size_t>(n)), [&](const uint8_t* record) {
+                if (!device_.unplugPending())
+                    device_.onRecord(record, now);
+            });
+            if (device_.unplugPending())
+                return true;
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -176,6 +181,8 @@ int SimLoop::run()
         }
         if ((fds[0].revents & POLLIN) && !readMaster(now))
             return 1;
+        if (device_.takeUnplugRequest() && !unplug(now))
+            return 0;
     }
 }
 

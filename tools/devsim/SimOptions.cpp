@@ -138,6 +138,14 @@ const std::vector<Option>& options()
                                 "The device keeps its state, as when only the cable\n"
                                 "was pulled (a module in its loader stays there).",
          [](SimOptions& o, const std::string& v) { return toSeconds(v, o.replugAfter); }},
+        {"--unplug-at", "PCT",
+         "Unplug (as --unplug-after does) as soon as a firmware image being\n"
+         "received reaches PCT percent (0 < PCT <= 100) of its announced size\n"
+         "(HEX: of the file's text): the data packet that reaches it is kept\n"
+         "but never acknowledged. Once per run. With --replug-after the module\n"
+         "is still in its loader when it comes back; a new start packet begins\n"
+         "the transfer afresh.",
+         [](SimOptions& o, const std::string& v) { return toSeconds(v, o.unplugAtPercent) && o.unplugAtPercent > 0.0 && o.unplugAtPercent <= 100.0; }},
         {"--crc-seed", "N", "Checksum seed for both directions (default 0x0013).", number(&SimOptions::crcSeed, 0, 0xFFFF)},
         {"--no-crc", nullptr, "Neither check received checksums nor write them (checksum bytes stay 0).",
          [](SimOptions& o, const std::string&) { o.crc = false; return true; }},

@@ -26,6 +26,7 @@ struct SimOptions {
     double duration = 0.0;    // --duration S (0: until killed)
     double unplugAfter = 0.0; // --unplug-after S (0: never)
     double replugAfter = 0.0; // --replug-after S (0: an unplug ends the run)
+    double unplugAtPercent = 0.0; // --unplug-at PCT (0: never)
     uint16_t crcSeed = 0x0013;
     bool crc = true;
     int loaderModule = 0;     // --loader MODULE (module code, 0: none)

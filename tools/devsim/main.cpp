@@ -90,6 +90,10 @@ int main(int argc, char** argv)
               faults.crcErrors.describe().c_str(), faults.garbage.describe().c_str(), faults.split.describe().c_str(),
               faults.dropReplies.describe().c_str(), faults.latencyMs, faults.nackPacket, faults.verifyFail ? "fails" : "passes");
 
+    if (options.unplugAtPercent > 0.0)
+        logTagged("DevSim", "unplug when an image being received reaches %g %%%s", options.unplugAtPercent,
+                  options.replugAfter > 0.0 ? ", then re-plug" : "");
+
     const Clock::time_point start = Clock::now();
     ParamMemory memory(options.eeprom);
     ImageSink images(options.imageDir);
