@@ -3,6 +3,7 @@
 // confirmation, and the flash into a boot loader behind a test device I/O,
 // with every way the flow can fail on the way.
 #include "UpdaterFixture.h"
+#include "upgrade/FlashLog.h"
 #include "online/OnlineTestSupport.h"
 
 #include "app/framework/HelpView.h"
@@ -134,6 +135,7 @@ private slots:
 
     void init()
     {
+        QFile::remove(kzo::upgrade::flashLogPath()); // each test reads only its own entries
         for (const char* k : {"request_xml_url", "firmware_update_server_url", "firmware_download_server_url", "sn",
                               "hwid_mc", "receiver_freq"})
             appModel().setValue(k, QString());
@@ -337,13 +339,22 @@ private slots:
         };
         QTest::mouseClick(child<QPushButton>("buttonUpgrade"), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!dlg->isVisible(), waitMs);
-        QCOMPARE(boxes.titles(), (QStringList{"Warning", "Success"}));
+        // The fake loader keeps no parameter memory: the copy before the
+        // main controller's upgrade fails and the user chose to go on.
+        QCOMPARE(boxes.titles(), (QStringList{"Warning", "Parameter backup", "Success"}));
+        QVERIFY2(boxes.boxes[1].text.contains(QStringLiteral("could not be saved")), qPrintable(boxes.boxes[1].text));
+        QCOMPARE(boxes.boxes[1].defaultButton, QMessageBox::No);
+        const auto logged = kzo::upgrade::readFlashLog(kzo::upgrade::flashLogPath(), 10);
+        QCOMPARE(int(logged.size()), 1);
+        QCOMPARE(logged.back().module, QStringLiteral("mc"));
+        QCOMPARE(logged.back().outcome, QStringLiteral("ok"));
+        QVERIFY2(logged.back().image.startsWith(QStringLiteral("server ")), qPrintable(logged.back().image));
         const kzo::ui::BoxRequest& ask = boxes.boxes[0];
         QCOMPARE(ask.text, qResources::get().upgradeQuestion);
         QCOMPARE(ask.buttons, QMessageBox::Yes | QMessageBox::No);
         QCOMPARE(ask.defaultButton, QMessageBox::No);
         QCOMPARE(ask.escapeButton, QMessageBox::No);
-        QCOMPARE(boxes.boxes[1].text, QStringLiteral("Upgrade success! Please power cycle device!"));
+        QCOMPARE(boxes.boxes[2].text, QStringLiteral("Upgrade success! Please power cycle device!"));
         QCOMPARE(status(), green(QStringLiteral("Upgrade success! Please power cycle device!")));
         std::vector<uint8_t> flashed = loader->received();
         QVERIFY(flashed.size() >= size_t(imageSize));
@@ -422,6 +433,25 @@ private slots:
         QVERIFY(!enabled("buttonUpgrade"));
     }
 
+    // Stopping at the failed parameter copy sends no image byte and logs the refusal.
+    void failedBackupAndStopFlashesNothing()
+    {
+        QVERIFY(start({}));
+        readyToUpgrade();
+        BoxRecorder boxes(QMessageBox::Yes);
+        boxes.beforeAnswer = [&boxes](const kzo::ui::BoxRequest& b) {
+            boxes.answer = b.title == QLatin1String("Parameter backup") ? QMessageBox::No : QMessageBox::Yes;
+        };
+        dlg->cmdUpgrade();
+        QCOMPARE(boxes.titles(), (QStringList{"Warning", "Parameter backup"}));
+        QVERIFY(!dlg->isUpgrading());
+        QVERIFY(loader->received().empty());
+        QVERIFY(engine->isIdle());
+        const auto logged = kzo::upgrade::readFlashLog(kzo::upgrade::flashLogPath(), 10);
+        QCOMPARE(int(logged.size()), 1);
+        QVERIFY2(logged.back().outcome.startsWith(QStringLiteral("refused: ")), qPrintable(logged.back().outcome));
+    }
+
     void upgradeRefusedByTheLoader()
     {
         QVERIFY(start({}, std::make_unique<UpdaterLoader>(UpdaterLoader::Mode::RefuseAfter, 2)));
@@ -442,10 +472,13 @@ private slots:
         QVERIFY(engine->isIdle());
         dlg->refreshProgress();
         QVERIFY(!dlg->isVisible());
-        QCOMPARE(boxes.titles(), (QStringList{"Warning", "Failure"}));
-        QCOMPARE(boxes.boxes[1].icon, QMessageBox::Critical);
+        QCOMPARE(boxes.titles(), (QStringList{"Warning", "Parameter backup", "Failure"}));
+        QCOMPARE(boxes.boxes[2].icon, QMessageBox::Critical);
         const QString failure = QStringLiteral("Upgrade failure! Please power cycle device and try again!");
-        QCOMPARE(boxes.boxes[1].text, failure);
+        QCOMPARE(boxes.boxes[2].text, failure);
+        const auto logged = kzo::upgrade::readFlashLog(kzo::upgrade::flashLogPath(), 10);
+        QCOMPARE(int(logged.size()), 1);
+        QVERIFY2(logged.back().outcome.startsWith(QStringLiteral("failed: ")), qPrintable(logged.back().outcome));
         QCOMPARE(seen.last(), red(failure));
         QCOMPARE(host->firmwareMatches, 0);
         QCOMPARE(appModel().status(), int(AppIdle));
@@ -505,7 +538,7 @@ private slots:
         QCOMPARE(child<QLabel>("label_version_new")->text(), QStringLiteral("2.0.0.0"));
         QCOMPARE(status(), QStringLiteral("Upgrading ,please wait..."));
         QCOMPARE(sim->count(QStringLiteral("request: POST /download")), 1);
-        QCOMPARE(boxes.titles(), QStringList{"Warning"});
+        QCOMPARE(boxes.titles(), (QStringList{"Warning", "Parameter backup"}));
 
         // 160 more unchanged polls are still within the limit, the 161st is not.
         for (int i = 0; i < 160; ++i)
@@ -520,7 +553,7 @@ private slots:
         QVERIFY(dlg->isVisible());
         // The next poll reports the failure and closes.
         dlg->refreshProgress();
-        QCOMPARE(boxes.titles(), (QStringList{"Warning", "Failure"}));
+        QCOMPARE(boxes.titles(), (QStringList{"Warning", "Parameter backup", "Failure"}));
         QVERIFY(!dlg->isVisible());
         QCOMPARE(host->firmwareMatches, 0);
         QCOMPARE(appModel().status(), int(AppIdle));

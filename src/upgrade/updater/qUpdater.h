@@ -7,6 +7,7 @@
 // to the GUI thread before they touch any state.
 #include "online/OnlineTypes.h"
 #include "protocol/DevListener.h"
+#include "upgrade/FlashLog.h"
 
 #include <QByteArray>
 #include <QDialog>
@@ -17,6 +18,8 @@
 #include <QString>
 #include <QTimer>
 #include <QUrl>
+
+#include <optional>
 
 class HelpView;
 class QLabel;
@@ -128,4 +131,9 @@ private:
     int stallCount = 0;
     int lastProgress = 0;
     int downloadStallMs = defaultDownloadStallMs;
+    // The flash-log line of the upgrade under way, and the parameter copy
+    // saved before a main-controller upgrade (offered for import after it).
+    std::optional<kzo::upgrade::FlashRecorder> flashRecord;
+    QString paramBackupPath;
+    bool flashTimedOut = false;
 };

@@ -5,6 +5,9 @@
 #include "app/framework/qResources.h"
 #include "app/logging/Log.h"
 #include "commands/qAppModel.h"
+#include "link/DevIo.h"
+#include "online/ModuleSeries.h"
+#include "paramfiles/UpgradeBackup.h"
 #include "upgrade/DevUpgrade.h"
 #include "upgrade/updater/UpgradeHost.h"
 #include "widgets/MessageBoxes.h"
@@ -57,6 +60,27 @@ void qUpdater::cmdUpgrade()
     if (!engine || !isVisible() || isUpgrading() || downloadState_ != 2 || image.size() != expectedSize
         || imageModule != moduleId_ || moduleId_ == 0)
         return;
+
+    const kzo::online::FirmwareModule* known = kzo::online::firmwareModule(moduleId_);
+    const QString before = known ? appModel().value(known->firmwareKey).trimmed() : QString();
+    const QString offered = QStringLiteral("server ") + labelVersionNew->text();
+    paramBackupPath.clear();
+    if (moduleId_ == 1 && currentDevIo) {
+        // The controller's parameters are saved before its firmware is replaced.
+        const kzo::paramfiles::UpgradeBackup backup = kzo::paramfiles::backupBeforeUpgrade(
+            this, *currentDevIo, kzo::upgrade::userDataFolder() + QStringLiteral("/backups"));
+        if (!backup.goOn) {
+            kzo::upgrade::FlashRecorder(1, QString(), before, offered, image)
+                .append(kzo::upgrade::outcomeRefused(QStringLiteral("parameter backup failed; stopped by the user")));
+            return;
+        }
+        paramBackupPath = backup.path;
+        // The export dialog was modal: check again.
+        if (!isConnected() || !isVisible() || isUpgrading())
+            return;
+    }
+    flashRecord.emplace(moduleId_, QString(), before, offered, image);
+    flashTimedOut = false;
 
     progressBar->setRange(0, 0);
     progressBar->setValue(0);
@@ -115,6 +139,13 @@ void qUpdater::refreshProgress()
         progressBar->hide();
         upgradeRunning = false;
         const bool ok = engine->upgradeResult();
+        if (flashRecord) {
+            flashRecord->append(ok ? kzo::upgrade::outcomeOk()
+                                   : kzo::upgrade::outcomeFailed(flashTimedOut
+                                                                     ? QStringLiteral("no progress (stalled)")
+                                                                     : QStringLiteral("the module reported a failure")));
+            flashRecord.reset();
+        }
         if (ok) {
             if (host)
                 host->markFirmwareMatches();
@@ -123,6 +154,9 @@ void qUpdater::refreshProgress()
             labelResult->setPixmap(QPixmap(QLatin1String(okPicture)));
             labelResult->show();
             kzo::ui::information(this, tr("Success"), text);
+            // After the re-power the reconnection reads everything again.
+            if (!paramBackupPath.isEmpty() && currentDevIo)
+                kzo::paramfiles::offerBackupImport(this, *currentDevIo, paramBackupPath);
         } else {
             const QString text = tr("Upgrade failure! Please power cycle device and try again!");
             refreshStatusInfo(text, 1);
@@ -151,6 +185,7 @@ void qUpdater::refreshProgress()
     } else if (++stallCount > stallTicks) {
         refreshStatusInfo(tr("Upgrade timeout! Please power cycle device and try again!"), 1);
         progressBar->hide();
+        flashTimedOut = true;
         engine->finish(false);
         labelResult->setPixmap(QPixmap(QLatin1String(failurePicture)));
         labelResult->show();
