@@ -289,6 +289,14 @@ Do you want to replace it?</source>
         <source>Matching software:</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Recent upgrades</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No upgrades yet.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>qInternalPage</name>
@@ -1701,6 +1709,105 @@ right side.</source>
     </message>
     <message>
         <source>Connect the gimbal with its USB cable, or press skip to continue.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>UpgradeBackup</name>
+    <message>
+        <source>Parameter backup</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The parameters were saved to %1 before the upgrade.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The parameters could not be saved before the upgrade: %1.
+Upgrade the main controller without a backup?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the export was cancelled</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the device was disconnected</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the controller did not answer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the file could not be written (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the export failed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The parameters saved before the upgrade are in %1.
+Re-power the controller and wait until it is connected again, then choose Yes to load them back (No keeps the controller's parameters as they are).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot use %1; nothing was sent.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Import Complete</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please re-power the controller.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Import Failure</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kzo::paramfiles::ParamBackup</name>
+    <message>
+        <source>the controller did not answer for parameter block %1 of %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the device was disconnected</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kzo::paramfiles::ParamRestore</name>
+    <message>
+        <source>the file cannot be opened</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Configuration file version does not match.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the file is not a whole parameter file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the controller refused parameter block %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the controller did not answer for parameter block %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the device was disconnected</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

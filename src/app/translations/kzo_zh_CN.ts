@@ -290,6 +290,14 @@ Do you want to replace it?</source>
         <source>Matching software:</source>
         <translation>匹配软件：</translation>
     </message>
+    <message>
+        <source>Recent upgrades</source>
+        <translation>最近的升级</translation>
+    </message>
+    <message>
+        <source>No upgrades yet.</source>
+        <translation>尚无升级记录。</translation>
+    </message>
 </context>
 <context>
     <name>qInternalPage</name>
@@ -1704,6 +1712,107 @@ right side.</source>
     <message>
         <source>Connect the gimbal with its USB cable, or press skip to continue.</source>
         <translation>请用 USB 线连接云台，或点击“跳过”继续。</translation>
+    </message>
+</context>
+<context>
+    <name>UpgradeBackup</name>
+    <message>
+        <source>Parameter backup</source>
+        <translation>参数备份</translation>
+    </message>
+    <message>
+        <source>The parameters were saved to %1 before the upgrade.</source>
+        <translation>升级前参数已保存到 %1。</translation>
+    </message>
+    <message>
+        <source>The parameters could not be saved before the upgrade: %1.
+Upgrade the main controller without a backup?</source>
+        <translation>升级前无法保存参数：%1。
+不备份直接升级主控吗？</translation>
+    </message>
+    <message>
+        <source>the export was cancelled</source>
+        <translation>导出已取消</translation>
+    </message>
+    <message>
+        <source>the device was disconnected</source>
+        <translation>设备已断开</translation>
+    </message>
+    <message>
+        <source>the controller did not answer</source>
+        <translation>控制器没有应答</translation>
+    </message>
+    <message>
+        <source>the file could not be written (%1)</source>
+        <translation>无法写入文件（%1）</translation>
+    </message>
+    <message>
+        <source>the export failed</source>
+        <translation>导出失败</translation>
+    </message>
+    <message>
+        <source>The parameters saved before the upgrade are in %1.
+Re-power the controller and wait until it is connected again, then choose Yes to load them back (No keeps the controller's parameters as they are).</source>
+        <translation>升级前保存的参数在 %1。
+请重新给控制器上电，等待重新连接后选择“是”将其导回（选择“否”则保留控制器当前的参数）。</translation>
+    </message>
+    <message>
+        <source>Cannot use %1; nothing was sent.</source>
+        <translation>无法使用 %1，未发送任何数据。</translation>
+    </message>
+    <message>
+        <source>Import Complete</source>
+        <translation>导入完成</translation>
+    </message>
+    <message>
+        <source>Please re-power the controller.</source>
+        <translation>请重新给控制器上电。</translation>
+    </message>
+    <message>
+        <source>Import Failure</source>
+        <translation>导入失败</translation>
+    </message>
+</context>
+<context>
+    <name>kzo::paramfiles::ParamBackup</name>
+    <message>
+        <source>the controller did not answer for parameter block %1 of %2</source>
+        <translation>控制器没有应答参数块 %1（共 %2 块）</translation>
+    </message>
+    <message>
+        <source>the device was disconnected</source>
+        <translation>设备已断开</translation>
+    </message>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation>无法写入 %1：%2</translation>
+    </message>
+</context>
+<context>
+    <name>kzo::paramfiles::ParamRestore</name>
+    <message>
+        <source>the file cannot be opened</source>
+        <translation>无法打开文件</translation>
+    </message>
+    <message>
+        <source>Configuration file version does not match.</source>
+        <translation>配置文件版本不匹配。</translation>
+    </message>
+    <message>
+        <source>the file is not a whole parameter file</source>
+        <translation>该文件不是完整的参数文件</translation>
+    </message>
+    <message>
+        <source>the controller refused parameter block %1</source>
+        <translation>控制器拒绝了参数块 %1</translation>
+    </message>
+    <message>
+        <source>the controller did not answer for parameter block %1</source>
+        <translation>控制器没有应答参数块 %1</translation>
+    </message>
+    <message>
+        <source>the device was disconnected</source>
+        <translation>设备已断开</translation>
     </message>
 </context>
 </TS>

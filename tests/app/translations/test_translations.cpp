@@ -19,6 +19,7 @@
 #include "paramfiles/FileChooser.h"
 #include "paramfiles/KzoExportProgressDialog.h"
 #include "paramfiles/ParamFileActions.h"
+#include "paramfiles/UpgradeBackup.h"
 #include "widgets/MessageBoxes.h"
 
 #include <QAbstractButton>
@@ -102,6 +103,8 @@ private slots:
         VERIFY_SHOWS(&page, QString::fromUtf8("软件信息"));
         VERIFY_SHOWS(&page, QString::fromUtf8("当前登录用户："));
         VERIFY_SHOWS(&page, QString::fromUtf8("公告"));
+        VERIFY_SHOWS(&page, QString::fromUtf8("最近的升级"));
+        VERIFY_SHOWS(&page, QString::fromUtf8("尚无升级记录。"));
     }
 
     void mainParameterPage()
@@ -154,6 +157,21 @@ private slots:
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes[0].title, QString::fromUtf8("信息"));
         QVERIFY2(boxes[0].text.startsWith(QString::fromUtf8("无法打开 ")), qPrintable(boxes[0].text));
+    }
+
+    void parameterBackupOffer()
+    {
+        QList<kzo::ui::BoxRequest> boxes;
+        kzo::ui::ScopedBoxHandler handler([&](QWidget*, const kzo::ui::BoxRequest& b) {
+            boxes << b;
+            return QMessageBox::No;
+        });
+        kzo::test::FakeDevIo io;
+        QVERIFY(!kzo::paramfiles::offerBackupImport(nullptr, io, QStringLiteral("/tmp/params.KG1")));
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].title, QString::fromUtf8("参数备份"));
+        QVERIFY2(boxes[0].text.startsWith(QString::fromUtf8("升级前保存的参数在 /tmp/params.KG1。")),
+                 qPrintable(boxes[0].text));
     }
 
     void onlineWindows()
