@@ -10,12 +10,62 @@ function(kzo_add_library name)
     target_link_libraries(${name} PUBLIC ${A_DEPS})
 endfunction()
 
+# The thread-sanitizer pass builds and runs only the tests labelled "threads"
+# (those that run more than one of our threads): `cmake --build . --target
+# kzo-thread-tests`, then `ctest -L threads`.
+if(KZO_TSAN AND NOT TARGET kzo-thread-tests)
+    add_custom_target(kzo-thread-tests)
+endif()
+# Qt and the C++ runtime are not built with the sanitizer. Their own memory
+# accesses (container copies, reference counts, the event queue) are guarded
+# by synchronisation the sanitizer cannot see, so accesses made from inside
+# them are not checked (ignore_noninstrumented_modules); every access our own
+# code makes still is. QProcess forks a process that already has threads, and
+# the child only calls exec (die_after_fork=0). A longer history keeps both
+# stacks of a report in long tests.
+set(KZO_TSAN_OPTIONS "halt_on_error=1 second_deadlock_stack=1 history_size=4 ignore_noninstrumented_modules=1 die_after_fork=0 suppressions=${PROJECT_SOURCE_DIR}/tests/tsan.supp")
+
+# KZO_TEST_LABELS limits the tests built and registered to those carrying one
+# of the listed labels (the thread-sanitizer build takes "threads"). The plain
+# pass of ./test.sh uses it for the tests that show web views: every other test
+# runs in the sanitizer pass, so it is not built twice.
+set(KZO_TEST_LABELS "" CACHE STRING "Build only the tests with one of these labels (empty: all)")
+set(kzo_test_filter ${KZO_TEST_LABELS})
+if(KZO_TSAN AND NOT kzo_test_filter)
+    set(kzo_test_filter threads)
+endif()
+
 # kzo_add_test(name SOURCES ... DEPS ... [ENV k=v ...] [LABELS ...] [TIMEOUT s])
 # Qt Test executables under ctest, widgets on the offscreen platform, each test
 # with its own temporary XDG homes so settings never leak between tests.
 function(kzo_add_test name)
     cmake_parse_arguments(A "" "TIMEOUT" "SOURCES;DEPS;ENV;LABELS" ${ARGN})
+    set(selected TRUE)
+    if(kzo_test_filter)
+        set(selected FALSE)
+        foreach(l ${A_LABELS})
+            if(l IN_LIST kzo_test_filter)
+                set(selected TRUE)
+            endif()
+        endforeach()
+    endif()
+    if(NOT selected)
+        # Not built by default and not a test here; the target still exists
+        # so the settings its folder adds to it after this call keep working.
+        add_executable(${name} EXCLUDE_FROM_ALL ${A_SOURCES})
+        target_link_libraries(${name} PRIVATE Qt6::Test ${A_DEPS})
+        return()
+    endif()
     add_executable(${name} ${A_SOURCES})
+    if(KZO_TSAN)
+        add_dependencies(kzo-thread-tests ${name})
+        # Keeps the sanitizer's view of the test intact across QProcess starts.
+        target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/TsanCloneShim.cpp)
+        target_link_libraries(${name} PRIVATE ${CMAKE_DL_LIBS})
+        # Thread-sanitizer reports end the test (and any simulator or program
+        # it starts, which inherit the variable) with a failure.
+        list(APPEND A_ENV "TSAN_OPTIONS=${KZO_TSAN_OPTIONS}")
+    endif()
     target_link_libraries(${name} PRIVATE Qt6::Test ${A_DEPS})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
     # The code under test keeps its optimisation; the tests' own code gains
@@ -58,7 +108,11 @@ endmacro()
 # activation behave there as on a desktop, not as on the offscreen platform.
 function(kzo_add_x11_run name)
     find_program(KZO_XVFB_RUN xvfb-run)
-    if(NOT TARGET ${name} OR NOT KZO_XVFB_RUN)
+    if(NOT TARGET ${name} OR NOT KZO_XVFB_RUN OR KZO_TSAN)
+        return()
+    endif()
+    get_target_property(left_out ${name} EXCLUDE_FROM_ALL)
+    if(left_out)
         return()
     endif()
     add_test(NAME ${name}_x11 COMMAND ${KZO_XVFB_RUN} -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:${name}>)

@@ -3,6 +3,7 @@ if(TARGET kzo-flash AND TARGET kzo-devsim)
     kzo_add_test(test_flash_devsim
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_flash_devsim.cpp
         DEPS Qt6::Core
+        LABELS threads
         TIMEOUT 300)
     add_dependencies(test_flash_devsim kzo-flash kzo-devsim)
 endif()
@@ -10,6 +11,7 @@ if(TARGET kzo-devsim AND TARGET kzo_link)
     kzo_add_test(test_upgrade_link
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_upgrade_link.cpp
         DEPS kzo_upgrade kzo_link
+        LABELS threads
         TIMEOUT 180)
     add_dependencies(test_upgrade_link kzo-devsim)
 endif()

@@ -7,7 +7,9 @@ kzo_add_test(test_upgrade_engine
     DEPS kzo_upgrade)
 kzo_add_test(test_upgrade_threads
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_upgrade_threads.cpp
-    DEPS kzo_upgrade)
+    DEPS kzo_upgrade
+    LABELS threads)
 kzo_add_test(test_upgrade_eager
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_upgrade_eager.cpp
-    DEPS kzo_upgrade)
+    DEPS kzo_upgrade
+    LABELS threads)

@@ -6,5 +6,5 @@ if(TARGET kzo_upgrade_pages)
         DEPS kzo_upgrade_pages)
     kzo_add_test(test_internal_page
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_internal_page.cpp ${CMAKE_CURRENT_LIST_DIR}/PageTestRig.h
-        DEPS kzo_upgrade_pages)
+        DEPS kzo_upgrade_pages LABELS threads)
 endif()

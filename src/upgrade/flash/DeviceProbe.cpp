@@ -11,15 +11,16 @@ namespace kzo::flash {
 void DeviceProbe::ask(uint8_t target)
 {
     module = target;
+    // The main controller's reply carries the IMU's words too; the CMU has its own.
+    const bool withVersion = target == orb::module::Mc || target == orb::module::Imu || target == orb::module::Cmu;
+    versionAsked = withVersion;
     orb::RawFrame<2> request(GlobalCfg::instance()->mcDeviceId);
     request.payload()[0] = orb::module::Mc;
     request.payload()[1] = 0;
     send(request);
-    // The main controller's reply carries the IMU's words too; the CMU has its own.
-    versionAsked = module == orb::module::Mc || module == orb::module::Imu || module == orb::module::Cmu;
-    if (!versionAsked || !io)
+    if (!withVersion || !io)
         return;
-    io->sendCommand(module == orb::module::Cmu ? orb::cmdid::ReadCmuVersion : orb::cmdid::ReadVersions);
+    io->sendCommand(target == orb::module::Cmu ? orb::cmdid::ReadCmuVersion : orb::cmdid::ReadVersions);
 }
 
 void DeviceProbe::onDevEvent(const DevEvent* event)
@@ -34,15 +35,16 @@ void DeviceProbe::onDevEvent(const DevEvent* event)
         }
         return;
     }
-    if (!versionAsked || versionSeen.load())
+    if (!versionAsked.load() || versionSeen.load())
         return;
-    if (id == orb::cmdid::VersionsAck && module != orb::module::Cmu) {
+    const uint8_t target = module.load();
+    if (id == orb::cmdid::VersionsAck && target != orb::module::Cmu) {
         orb::ack_u32x4 v{};
         if (orb::ackDecode(v, event->data, orb::cmdid::VersionsAck)) {
-            versionWord = module == orb::module::Mc ? v.v[2] : v.v[1];
+            versionWord = target == orb::module::Mc ? v.v[2] : v.v[1];
             versionSeen = true;
         }
-    } else if (id == orb::cmdid::CmuVersionAck && module == orb::module::Cmu) {
+    } else if (id == orb::cmdid::CmuVersionAck && target == orb::module::Cmu) {
         orb::ack_u32x2 v{};
         if (orb::ackDecode(v, event->data, orb::cmdid::CmuVersionAck)) {
             versionWord = v.v[0];

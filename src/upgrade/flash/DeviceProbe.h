@@ -19,7 +19,7 @@ public:
     void onDevEvent(const DevEvent* event) override;
 
     // Both answers are in (or no version request applies).
-    bool complete() const { return statusSeen.load() && (!versionAsked || versionSeen.load()); }
+    bool complete() const { return statusSeen.load() && (!versionAsked.load() || versionSeen.load()); }
     bool statusKnown() const { return statusSeen.load(); }
     // The main controller reported one of its loader states.
     bool mcInLoader() const { return statusSeen.load() && status.load() >= 0xFA; }
@@ -27,8 +27,9 @@ public:
     QString versionBefore() const;
 
 private:
-    uint8_t module = 0;
-    bool versionAsked = false;
+    // Written by ask() on the event-loop thread, read by the listener thread.
+    std::atomic<uint8_t> module{0};
+    std::atomic<bool> versionAsked{false};
     std::atomic<bool> statusSeen{false};
     std::atomic<int> status{0};
     std::atomic<bool> versionSeen{false};

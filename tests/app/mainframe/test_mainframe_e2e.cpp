@@ -120,6 +120,10 @@ private slots:
         std::vector<kzo::ui::BoxRequest> boxes;
         kzo::ui::ScopedBoxHandler answers([&](QWidget*, const kzo::ui::BoxRequest& box) {
             boxes.push_back(box);
+            // The parameter copy offered back after the upgrade is declined:
+            // the device would have to be re-powered first.
+            if (box.title == QLatin1String("Parameter backup") && box.buttons.testFlag(QMessageBox::No))
+                return QMessageBox::No;
             return box.buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
         });
         User user;
@@ -171,8 +175,16 @@ private slots:
             QDir().mkpath(QStringLiteral(KZO_TEST_OUTPUT_DIR));
             frame->grab().save(QStringLiteral(KZO_TEST_OUTPUT_DIR "/mainframe-upgrade-after-flash.png"));
         }
-        QCOMPARE(boxes.size(), size_t(2));
-        QCOMPARE(boxes[0].title, QStringLiteral("Warning")); // the confirmation
+        // The confirmation, where the parameters were saved, the outcome and,
+        // after a success, the offer to load the saved parameters back.
+        QCOMPARE(boxes.size(), size_t(ending == Ending::Success ? 4 : 3));
+        QCOMPARE(boxes[0].title, QStringLiteral("Warning"));
+        QCOMPARE(boxes[1].title, QStringLiteral("Parameter backup"));
+        const QString savedTo = QStringLiteral("The parameters were saved to ");
+        QVERIFY2(boxes[1].text.startsWith(savedTo), qPrintable(boxes[1].text));
+        const QString backupPath = boxes[1].text.mid(savedTo.size()).section(QStringLiteral(" before"), 0, 0);
+        QCOMPARE(QFileInfo(backupPath).size(), qint64(1046));
+        boxes.erase(boxes.begin() + 1);
         QCOMPARE(frame->currentPageIndex(), 1);
         QCOMPARE(appModel().status(), int(AppIdle));
         QFile stored(dir.filePath(QStringLiteral("mc.bin")));
@@ -181,6 +193,8 @@ private slots:
             QCOMPARE(boxes[1].text, QStringLiteral("Upgrade success! Please power cycle device!"));
             QVERIFY2(stored.open(QIODevice::ReadOnly), sim.log().right(2000).constData());
             QCOMPARE(stored.readAll(), image);
+            QCOMPARE(boxes[2].title, QStringLiteral("Parameter backup"));
+            QVERIFY2(boxes[2].text.contains(backupPath), qPrintable(boxes[2].text));
         } else {
             QCOMPARE(boxes[1].title, QStringLiteral("Failure"));
             QCOMPARE(boxes[1].text, QStringLiteral("Upgrade failure! Please power cycle device and try again!"));
