@@ -6,7 +6,22 @@
 #include "commands/DevCommand.h"
 #include "protocol/FrameCodec.h"
 
-qConnector::qConnector(QObject* parent) : QObject(parent) {}
+qConnector::qConnector(QObject* parent) : QObject(parent)
+{
+    statusRepeat.setInterval(statusRepeatMs);
+    connect(&statusRepeat, &QTimer::timeout, this, &qConnector::repeatStatusRequest);
+}
+
+void qConnector::repeatStatusRequest()
+{
+    if (!linkUp_.load() || connected_.load() || repeatsLeft_.load() <= 0 || !io) {
+        statusRepeat.stop();
+        return;
+    }
+    --repeatsLeft_;
+    logTaggedLevel(2, "CONNECT", "No status report yet: asking again");
+    io->sendCommand(GlobalCfg::instance()->mcDeviceId);
+}
 
 void qConnector::onModelChanged(const std::wstring&, const orb::DevValue&) {}
 
@@ -27,15 +42,20 @@ void qConnector::onDevEvent(const DevEvent* event)
         loaderDevice_ = -1;
         handshakePending_ = 1;
         loaderMode_ = false;
+        linkUp_ = true;
+        repeatsLeft_ = statusRepeats;
         sendHandshake(1, 0);
         if (io)
             io->sendCommand(GlobalCfg::instance()->mcDeviceId);
+        // Link events come from the finder thread: the timer starts on ours.
+        QMetaObject::invokeMethod(this, [this] { statusRepeat.start(); }, Qt::QueuedConnection);
         break;
     case EvFrame:
         if (event->data)
             onFrame(event->data);
         break;
     case EvDisconnected:
+        linkUp_ = false;
         connected_ = false;
         emit connectionChanged(false);
         break;

@@ -11,6 +11,7 @@
 #include "protocol/Singleton.h"
 
 #include <QObject>
+#include <QTimer>
 #include <atomic>
 #include <cstdint>
 
@@ -39,6 +40,14 @@ public:
     bool isConnected() const { return connected_.load(); }
     bool handshakePending() const { return handshakePending_.load() != 0; }
 
+    // Asks for the status again while the link is up and no report came,
+    // a few times at most: a lost request or report would otherwise leave
+    // a running device unconnected until it is plugged in again. Run by
+    // the connection manager's own timer (its thread).
+    void repeatStatusRequest();
+    static constexpr int statusRepeatMs = 1000;
+    static constexpr int statusRepeats = 5;
+
 signals:
     void connectionChanged(bool bConnect);
     void dataTransfer(bool);
@@ -53,4 +62,7 @@ private:
     std::atomic<int> loaderDevice_{-1};
     std::atomic<bool> loaderMode_{false};
     std::atomic<int> handshakePending_{0};
+    std::atomic<bool> linkUp_{false};
+    std::atomic<int> repeatsLeft_{0};
+    QTimer statusRepeat{this};
 };

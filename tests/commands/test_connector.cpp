@@ -93,6 +93,48 @@ private slots:
         QCOMPARE(changed->count(), 3);
     }
 
+    // A lost status request or report must not leave the device unconnected
+    // for good: the request is repeated, a few times, until the first report.
+    void lostStatusReportIsAskedAgain()
+    {
+        io->onCommDeviceArrival(L"ttyACM0");
+        QCOMPARE(io->writtenIds(), (std::vector<uint16_t>{0x0FB1, 0x0101}));
+        conn->repeatStatusRequest();
+        QCOMPARE(io->writtenIds(), (std::vector<uint16_t>{0x0FB1, 0x0101, 0x0101}));
+        io->deliverId(0x0102, {0x00});
+        QVERIFY(conn->isConnected());
+        conn->repeatStatusRequest(); // connected: nothing more to ask
+        QCOMPARE(io->writtenIds().size(), size_t(3));
+
+        // Bounded: a device that never reports is not asked for ever.
+        io->onCommDeviceRemoval(L"ttyACM0");
+        io->onCommDeviceArrival(L"ttyACM0");
+        const size_t before = io->writtenIds().size();
+        for (int i = 0; i < 20; ++i)
+            conn->repeatStatusRequest();
+        const size_t repeats = io->writtenIds().size() - before - 2;
+        QVERIFY2(repeats >= 3 && repeats <= 10, qPrintable(QString::number(repeats)));
+        // After the link goes down nothing is asked either.
+        io->onCommDeviceRemoval(L"ttyACM0");
+        io->onCommDeviceArrival(L"ttyACM0");
+        io->onCommDeviceRemoval(L"ttyACM0");
+        const size_t down = io->writtenIds().size();
+        conn->repeatStatusRequest();
+        QCOMPARE(io->writtenIds().size(), down);
+    }
+
+    // The repeat runs on the connection manager's own timer.
+    void statusRepeatRunsOnItsTimer()
+    {
+        io->onCommDeviceArrival(L"ttyACM0");
+        QTRY_VERIFY_WITH_TIMEOUT(io->writtenIds().size() >= 3, 5000);
+        QCOMPARE(io->writtenIds()[2], uint16_t(0x0101));
+        io->deliverId(0x0102, {0x00});
+        const size_t settled = io->writtenIds().size();
+        QTest::qWait(1500);
+        QCOMPARE(io->writtenIds().size(), settled);
+    }
+
     void mainControllerLoaderOverUsb()
     {
         kzo::test::LogCapture log;
