@@ -45,6 +45,10 @@ bool isSafeEntryName(const QString& entryName)
 {
     if (entryName.isEmpty())
         return false;
+    // The file system ends a path at NUL, so the entry would land elsewhere
+    // than its name says (and a ".." could hide behind it).
+    if (entryName.contains(QChar(0)))
+        return false;
     if (entryName.startsWith(QLatin1Char('/')) || entryName.startsWith(QLatin1Char('\\')))
         return false;
     // A drive letter ("C:...") is absolute on the platform that wrote the archive.

@@ -12,7 +12,8 @@ namespace kzo::online {
 // Upper bound of the bytes all entries may unpack to together.
 inline constexpr qint64 maxUnpackedBytes = 512LL * 1024 * 1024;
 
-// True when `entryName` is a relative path without "." or ".." components.
+// True when `entryName` is a relative path without "." or ".." components
+// and without NUL.
 bool isSafeEntryName(const QString& entryName);
 
 // Unpacks `zipPath` into `targetDir` (created when missing), overwriting

@@ -126,15 +126,17 @@ int decodeFrame(const uint8_t* buf, int n, uint8_t* out, bool& ok)
     if (!ok)
         return consumed;
     const int L = kzo::frame::readU16(out);
-    // Too short to hold a checksum: never a frame, whatever the settings.
-    if (L < 4) {
+    // Too short to hold the header and the checksum: never a frame, whatever
+    // the settings. Listeners read the identifier and result at fixed
+    // offsets, which would be a previous frame's bytes in the work buffer.
+    if (L < kzo::frame::minFrameSize - kzo::frame::syncSize) {
         ok = false;
         return consumed;
     }
     if (frameCrcEnabled.load(std::memory_order_relaxed)) {
         const uint16_t c = crc16(out, L - 4, frameCrcSeed.load(std::memory_order_relaxed));
         if (c != kzo::frame::readU16(out + L - 2)) {
-            const unsigned id = L >= 7 ? kzo::frame::recordCommandId(out) : 0u;
+            const unsigned id = kzo::frame::recordCommandId(out);
             logTaggedLevel(2, "Decoder", "Checksum error %x", id);
             ok = false;
         }

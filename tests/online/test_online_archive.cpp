@@ -67,6 +67,10 @@ private slots:
         QTest::newRow("absolute backslash") << "\\windows\\x" << false;
         QTest::newRow("drive letter") << "C:x" << false;
         QTest::newRow("empty") << "" << false;
+        // The file system ends a name at NUL: the file would land under
+        // another name than the one reported ("doc/index.html" here).
+        QTest::newRow("NUL inside") << QString::fromUtf8("doc/index.html\0junk", 19) << false;
+        QTest::newRow("NUL after parent") << QString::fromUtf8("..\0/x", 5) << false;
     }
     void entryNames()
     {

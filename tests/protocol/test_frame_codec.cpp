@@ -59,6 +59,7 @@ private slots:
     void checksumsOffDeliverAnyCrc();
     void seedChangeAffectsVerification();
     void tooShortCandidateDiscardedWithoutChecksum();
+    void recordShorterThanHeaderDiscarded();
     void noSyncConsumesNothing();
 };
 
@@ -382,6 +383,36 @@ void TestFrameCodec::tooShortCandidateDiscardedWithoutChecksum()
             QCOMPARE(next.record, record(good));
         }
     }
+}
+
+void TestFrameCodec::recordShorterThanHeaderDiscarded()
+{
+    // A record with a right checksum but no room for the header: listeners
+    // read the command identifier and result at fixed offsets, which would be
+    // the previous frame's bytes left in the work buffer.
+    const Bytes good = makeFrame(0x0102, {3});
+    for (int L : {4, 5, 7, 29}) {
+        Bytes shortOne = concat({kSync, Bytes(static_cast<size_t>(L), 0x01)});
+        kzo::frame::writeU16(shortOne.data() + 4, static_cast<uint16_t>(L));
+        const uint16_t c = crc16(shortOne.data() + 4, L - 4, frameCrcSeed.load());
+        kzo::frame::writeU16(shortOne.data() + 4 + L - 2, c);
+        for (bool crcOn : {true, false}) {
+            frameCrcEnabled = crcOn;
+            const Bytes buf = concat({shortOne, good});
+            const auto d = decode(buf);
+            QVERIFY2(!d.ok, qPrintable(QString("L = %1, checksums %2").arg(L).arg(crcOn ? "on" : "off")));
+            QCOMPARE(d.consumed, static_cast<int>(shortOne.size()));
+            const auto next = decode(drop(buf, d.consumed));
+            QVERIFY(next.ok);
+            QCOMPARE(next.record, record(good));
+        }
+    }
+    // The shortest real frame, a parameterless command, still passes.
+    const Bytes shortest = makeFrame(0x0101, {});
+    QCOMPARE(shortest.size(), size_t(kzo::frame::minFrameSize));
+    const auto d = decode(concat({shortest, good}));
+    QVERIFY(d.ok);
+    QCOMPARE(d.record, record(shortest));
 }
 
 void TestFrameCodec::noSyncConsumesNothing()
