@@ -1,11 +1,32 @@
 # Shared helpers so every subsystem declares its targets the same way.
 
+option(KZO_UNITY_BUILD "Compile each library in batches of sources (faster builds)" ON)
+set(KZO_NO_UNITY_LIBS kzo_online_ui kzo_updater)
+
 # kzo_add_library(name SOURCES ... DEPS ...)
 # Every library exposes src/ as its include root, so headers are included as
 # "subsystem/Header.h".
 function(kzo_add_library name)
     cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
     add_library(${name} STATIC ${A_SOURCES})
+    # Each library compiles as a few large files: the Qt headers are parsed
+    # once per batch instead of once per source file.
+    # The dialogs of these libraries share file-local names (sizes, styles, keys).
+    set(unity ${KZO_UNITY_BUILD})
+    if(name IN_LIST KZO_NO_UNITY_LIBS)
+        set(unity OFF)
+    endif()
+    set_target_properties(${name} PROPERTIES UNITY_BUILD ${unity} UNITY_BUILD_BATCH_SIZE 8)
+    # Files with a file-local tr() for their own translation context (or a
+    # local fail()) would clash in a batch: they compile on their own.
+    foreach(src ${A_SOURCES})
+        if(src MATCHES "\\.cpp$")
+            file(STRINGS ${src} local_helpers REGEX "^(static )?(QString tr\\(const char|bool fail\\()" LIMIT_COUNT 1)
+            if(local_helpers)
+                set_source_files_properties(${src} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
+            endif()
+        endif()
+    endforeach()
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
     target_link_libraries(${name} PUBLIC ${A_DEPS})
 endfunction()
