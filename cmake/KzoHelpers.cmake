@@ -1,7 +1,7 @@
 # Shared helpers so every subsystem declares its targets the same way.
 
 option(KZO_UNITY_BUILD "Compile each library in batches of sources (faster builds)" ON)
-set(KZO_NO_UNITY_LIBS kzo_online_ui kzo_updater)
+set(KZO_NO_UNITY_LIBS kzo_online_ui kzo_updater kzo_devsim_core)
 
 # kzo_add_library(name SOURCES ... DEPS ...)
 # Every library exposes src/ as its include root, so headers are included as
