@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need; quiet and quick
-# when everything is already there.
+# Installs the Debian packages the build and the tests need, or the packages
+# named as arguments (the fuzz and packaging scripts name theirs); quiet and
+# quick when everything is already there.
 set -euo pipefail
 
-packages=(
-    build-essential cmake ninja-build pkg-config lld
-    qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
-    qt6-webengine-dev libqt6svg6-dev
-    libudev-dev libminizip-dev zlib1g-dev libbenchmark-dev
-    xvfb xauth
-    umockdev libumockdev-dev help2man
-)
+if [ $# -gt 0 ]; then
+    packages=("$@")
+else
+    packages=(
+        build-essential cmake ninja-build pkg-config lld
+        qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
+        qt6-webengine-dev libqt6svg6-dev
+        libudev-dev libminizip-dev zlib1g-dev libbenchmark-dev
+        xvfb xauth
+        umockdev libumockdev-dev help2man
+    )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -22,21 +22,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${KZO_FUZZ_BUILD:-$root/build-fuzz}"
 
 # clang and its runtime (libFuzzer, sanitizers) from Debian, when missing.
-packages=(clang libclang-rt-14-dev cmake ninja-build)
-missing=()
-for p in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$p")
-    fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    SUDO=""
-    [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-    export DEBIAN_FRONTEND=noninteractive
-    $SUDO apt-get update -qq
-    $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+"$root"/scripts/deps.sh clang libclang-rt-14-dev cmake ninja-build
 
 if ! grep -qs '^KZO_FUZZ:BOOL=ON' "$build/CMakeCache.txt"; then
     # -O1 with line tables: quick to build, fast enough to fuzz, and crash

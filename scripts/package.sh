@@ -10,21 +10,7 @@ cd "$(dirname "$0")/.."
 
 # What packaging needs beyond the build: dpkg-shlibdeps (dpkg-dev), the
 # manual pages (help2man), the package check (lintian).
-packages=(dpkg-dev help2man lintian file)
-missing=()
-for p in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$p")
-    fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    SUDO=""
-    [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-    export DEBIAN_FRONTEND=noninteractive
-    $SUDO apt-get update -qq
-    $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+./scripts/deps.sh dpkg-dev help2man lintian file
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 # Only the programs, their manual pages and the changelog: the tests are
