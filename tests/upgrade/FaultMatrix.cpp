@@ -59,34 +59,6 @@ bool isBad(Outcome o)
     return o == Outcome::Hang || o == Outcome::Crash || o == Outcome::FalseOk || o == Outcome::Unreported;
 }
 
-QByteArray randomBytes(int n, quint32 seed)
-{
-    QRandomGenerator g(seed);
-    QByteArray b(n, '\0');
-    for (char& c : b)
-        c = static_cast<char>(g.bounded(256));
-    return b;
-}
-
-QByteArray hexText(const QByteArray& data)
-{
-    QByteArray out;
-    for (int at = 0; at < data.size(); at += 16) {
-        const QByteArray chunk = data.mid(at, 16);
-        QByteArray rec;
-        rec.append(char(chunk.size()));
-        rec.append(char((at >> 8) & 0xFF));
-        rec.append(char(at & 0xFF));
-        rec.append(char(0));
-        rec.append(chunk);
-        uint8_t sum = 0;
-        for (char c : rec)
-            sum = static_cast<uint8_t>(sum + static_cast<uint8_t>(c));
-        rec.append(char(static_cast<uint8_t>(-sum)));
-        out += ':' + rec.toHex().toUpper() + "\r\n";
-    }
-    return out + ":00000001FF\r\n";
-}
 
 bool sanitizerSpoke(const QByteArray& output)
 {

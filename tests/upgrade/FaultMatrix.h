@@ -18,6 +18,8 @@
 #include <memory>
 #include <vector>
 
+#include "TestImages.h"
+
 namespace kzo::test::matrix {
 
 // What one run of a flow came to.
@@ -34,10 +36,8 @@ enum class Outcome {
 QString outcomeText(Outcome o);
 bool isBad(Outcome o);
 
-// Deterministic image bytes.
-QByteArray randomBytes(int n, quint32 seed);
-// Intel HEX with 16 data bytes per record, upper-case digits, CR LF, and the end record.
-QByteArray hexText(const QByteArray& data);
+using kzo::test::hexText;
+using kzo::test::randomBytes;
 bool sanitizerSpoke(const QByteArray& output);
 
 // One cell: started once, reports through `done` exactly once.

@@ -1,6 +1,7 @@
 // kzo-flash's bench features against the device simulator and ptys: the
 // port listing, the flash log after a success, a failure and a refused
 // start, and the parameter backup before a main-controller upgrade.
+#include "TestImages.h"
 #include "SimProcess.h"
 
 #include "upgrade/FlashLog.h"
@@ -21,16 +22,10 @@
 
 using kzo::upgrade::FlashRecord;
 
+using kzo::test::randomBytes;
+
 namespace {
 
-QByteArray randomBytes(int n, quint32 seed)
-{
-    QRandomGenerator g(seed);
-    QByteArray b(n, '\0');
-    for (char& c : b)
-        c = static_cast<char>(g.bounded(256));
-    return b;
-}
 
 QByteArray readAll(const QString& path)
 {
